@@ -1,0 +1,12 @@
+#include "Alerts/NotchAlertCenter.h"
+
+NotchAlertCenter::NotchAlertCenter(Scheduler &scheduler)
+    : m_hideWork(scheduler)
+{
+}
+
+void NotchAlertCenter::show(const NotchAlert &alert, double duration)
+{
+    m_current = alert;
+    m_hideWork.start(std::max(duration, minimumDuration), [this] { m_current = std::nullopt; });
+}

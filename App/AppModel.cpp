@@ -1,0 +1,10 @@
+#include "App/AppModel.h"
+
+AppModel::AppModel(const Services &services)
+    : m_services(services)
+    , alerts(services.scheduler)
+    , banners(services.scheduler, services.workspace)
+    , preferences(services.defaults)
+    , sounds(services.soundPlayer)
+{
+}

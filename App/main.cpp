@@ -1,0 +1,47 @@
+#include "App/AppDelegate.h"
+#include "App/CommandLineTool.h"
+#include "Platform/DistributedNotifications.h"
+#include "Platform/Linux/LinuxPlatform.h"
+#include "Support/Log.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <csignal>
+
+int main(int argc, char **argv)
+{
+    // Command words run and end the process here, before any application
+    // object exists.
+    if (CommandLineTool::runIfNeeded(argc, argv))
+        return 0;
+
+    // A write to a child process that has ended must not kill the app.
+    std::signal(SIGPIPE, SIG_IGN);
+    // The panels need global positioning, stacking and input shapes, which
+    // only X11 offers; on Wayland this runs through XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            qCCritical(lcApp, "Quib: no X11 display (DISPLAY is not set); the notch needs one");
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quib"));
+    QApplication::setDesktopFileName(CommandLineTool::appIdentifier);
+    // An accessory app: it keeps running with no window open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    LinuxPlatform platform;
+    const Services services = platform.services();
+    if (!services.notifications.claimApplication(CommandLineTool::appIdentifier)) {
+        qCInfo(lcApp, "Quib: another Quib is already running; this one ends");
+        return 0;
+    }
+
+    AppDelegate delegate(services);
+    QTimer::singleShot(0, &application, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    return application.exec();
+}

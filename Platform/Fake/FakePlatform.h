@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Platform/Fake/FakeDistributedNotifications.h"
+#include "Platform/Fake/FakeSoundPlayer.h"
+#include "Platform/Fake/FakeUserDefaults.h"
+#include "Platform/Fake/FakeWorkspace.h"
+#include "Platform/Services.h"
+#include "Support/Scheduler.h"
+
+// Every service as a fake, with a manual clock, for tests.
+struct FakePlatform {
+    ManualScheduler scheduler;
+    FakeUserDefaults defaults;
+    FakeDistributedNotifications notifications;
+    FakeWorkspace workspace;
+    FakeSoundPlayer soundPlayer;
+
+    Services services() { return Services{scheduler, defaults, notifications, workspace, soundPlayer}; }
+};

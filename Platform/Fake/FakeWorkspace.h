@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Platform/Workspace.h"
+
+#include <QHash>
+#include <QStringList>
+
+// A workspace described by a test: processes with their parents and
+// applications, installed applications, the frontmost one. Records
+// activations and launches.
+class FakeWorkspace final : public Workspace {
+public:
+    struct Process {
+        qint64 parent = 0;
+        std::optional<RunningApplication> application;
+    };
+
+    std::optional<RunningApplication> runningApplication(qint64 pid) const override
+    {
+        const auto it = processes.constFind(pid);
+        return it == processes.constEnd() ? std::nullopt : it->application;
+    }
+    QList<RunningApplication> runningApplications(const QString &bundleIdentifier) const override
+    {
+        QList<RunningApplication> found;
+        for (const Process &process : processes) {
+            if (process.application && process.application->bundleIdentifier == bundleIdentifier)
+                found.append(*process.application);
+        }
+        return found;
+    }
+    std::optional<RunningApplication> frontmostApplication() const override { return frontmost; }
+    std::optional<qint64> parentProcessIdentifier(qint64 pid) const override
+    {
+        const auto it = processes.constFind(pid);
+        return it == processes.constEnd() ? std::nullopt : std::optional<qint64>(it->parent);
+    }
+    std::optional<QString> urlForApplication(const QString &bundleIdentifier) const override
+    {
+        const auto it = installed.constFind(bundleIdentifier);
+        return it == installed.constEnd() ? std::nullopt : std::optional<QString>(it->first);
+    }
+    QString displayName(const QString &url) const override
+    {
+        for (const auto &[path, name] : installed) {
+            if (path == url)
+                return name;
+        }
+        return {};
+    }
+    bool activate(const RunningApplication &application) override
+    {
+        activated.append(application.bundleIdentifier);
+        return true;
+    }
+    void openApplication(const QString &url) override { opened.append(url); }
+
+    // Adds a running application with process id `pid` under `parent`.
+    void addApplication(qint64 pid, qint64 parent, const QString &bundleIdentifier, bool regular = true)
+    {
+        processes.insert(pid, Process{parent, RunningApplication{pid, bundleIdentifier, bundleIdentifier, regular}});
+    }
+
+    QHash<qint64, Process> processes;
+    // Bundle identifier → (url, display name).
+    QHash<QString, std::pair<QString, QString>> installed;
+    std::optional<RunningApplication> frontmost;
+    QStringList activated;
+    QStringList opened;
+};

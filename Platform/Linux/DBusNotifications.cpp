@@ -1,0 +1,160 @@
+#include "Platform/Linux/DBusNotifications.h"
+
+#include "Support/Log.h"
+
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusReply>
+#include <QDBusVariant>
+
+const QString DBusNotifications::objectPath = QStringLiteral("/com/brenvask/Quib");
+
+namespace {
+
+struct SignalName {
+    QString interface;
+    QString member;
+};
+
+std::optional<SignalName> split(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0 || dot == name.size() - 1)
+        return std::nullopt;
+    return SignalName{name.left(dot), name.mid(dot + 1)};
+}
+
+// Accepts a{ss}, and a{sv} whose values are all strings; anything else is
+// not a dictionary of strings.
+std::optional<DistributedNotifications::UserInfo> readUserInfo(const QVariant &argument)
+{
+    if (!argument.canConvert<QDBusArgument>())
+        return std::nullopt;
+    const QDBusArgument dbus = argument.value<QDBusArgument>();
+    if (dbus.currentType() != QDBusArgument::MapType)
+        return std::nullopt;
+    const QString signature = dbus.currentSignature();
+    if (signature != u"a{ss}" && signature != u"a{sv}")
+        return std::nullopt;
+    DistributedNotifications::UserInfo info;
+    const bool variants = signature == u"a{sv}";
+    bool allStrings = true;
+    dbus.beginMap();
+    while (!dbus.atEnd()) {
+        QString key;
+        dbus.beginMapEntry();
+        dbus >> key;
+        if (variants) {
+            QDBusVariant value;
+            dbus >> value;
+            const QVariant inner = value.variant();
+            if (inner.typeId() == QMetaType::QString)
+                info.insert(key, inner.toString());
+            else
+                allStrings = false;
+        } else {
+            QString value;
+            dbus >> value;
+            info.insert(key, value);
+        }
+        dbus.endMapEntry();
+    }
+    dbus.endMap();
+    if (!allStrings)
+        return std::nullopt;
+    return info;
+}
+
+} // namespace
+
+DBusNotifications::DBusNotifications(const QDBusConnection &connection)
+    : m_connection(connection)
+{
+    qDBusRegisterMetaType<UserInfo>();
+}
+
+void DBusNotifications::post(const QString &name, const QString &object, const UserInfo &userInfo)
+{
+    const auto signal = split(name);
+    if (!signal) {
+        qCWarning(lcDBus, "Quib: not a notification name: %s", qPrintable(name));
+        return;
+    }
+    QDBusMessage message = QDBusMessage::createSignal(objectPath, signal->interface, signal->member);
+    message << object << QVariant::fromValue(userInfo);
+    if (!m_connection.send(message))
+        qCWarning(lcDBus, "Quib: could not post %s: %s", qPrintable(name), qPrintable(m_connection.lastError().message()));
+}
+
+void DBusNotifications::flush()
+{
+    // Messages on one connection leave in order: once the bus has answered a
+    // call, every signal sent before it has been written.
+    if (!m_connection.isConnected())
+        return;
+    QDBusMessage ping = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                       QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    m_connection.call(ping, QDBus::Block, 5000);
+}
+
+void DBusNotifications::observe(const QString &name, Handler handler)
+{
+    const auto signal = split(name);
+    if (!signal)
+        return;
+    const bool firstForName = std::none_of(m_handlers.begin(), m_handlers.end(), [&](const auto &entry) { return entry.first == name; });
+    m_handlers.emplace_back(name, std::move(handler));
+    if (firstForName
+        && !m_connection.connect(QString(), objectPath, signal->interface, signal->member, this, SLOT(deliver(QDBusMessage))))
+        qCWarning(lcDBus, "Quib: could not observe %s: %s", qPrintable(name), qPrintable(m_connection.lastError().message()));
+}
+
+DistributedNotifications::Notification DBusNotifications::decode(const QDBusMessage &message)
+{
+    Notification notification;
+    notification.name = message.interface() + u'.' + message.member();
+    const QVariantList arguments = message.arguments();
+    if (!arguments.isEmpty() && arguments.at(0).typeId() == QMetaType::QString)
+        notification.object = arguments.at(0).toString();
+    if (arguments.size() >= 2)
+        notification.userInfo = readUserInfo(arguments.at(1));
+    else
+        notification.userInfo = UserInfo();
+    if (arguments.size() > 2 || (!arguments.isEmpty() && arguments.at(0).typeId() != QMetaType::QString))
+        notification.userInfo = std::nullopt;
+    return notification;
+}
+
+void DBusNotifications::deliver(const QDBusMessage &message)
+{
+    const Notification notification = decode(message);
+    // A handler may observe further names; iterate over a copy.
+    const auto handlers = m_handlers;
+    for (const auto &[name, handler] : handlers) {
+        if (name == notification.name)
+            handler(notification);
+    }
+}
+
+bool DBusNotifications::claimApplication(const QString &identifier)
+{
+    QDBusConnectionInterface *bus = m_connection.interface();
+    if (!bus)
+        return false;
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply
+        = bus->registerService(identifier, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+    return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+}
+
+std::optional<qint64> DBusNotifications::applicationProcessId(const QString &identifier) const
+{
+    QDBusConnectionInterface *bus = m_connection.interface();
+    if (!bus)
+        return std::nullopt;
+    const QDBusReply<uint> reply = bus->servicePid(identifier);
+    if (!reply.isValid())
+        return std::nullopt;
+    return static_cast<qint64>(reply.value());
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Platform/DistributedNotifications.h"
+
+#include <QDBusConnection>
+#include <QObject>
+
+#include <vector>
+
+class QDBusMessage;
+
+// Distributed notifications as D-Bus signals on the session bus. A
+// notification "com.brenvask.Quib.notify" is the signal `notify` of interface
+// "com.brenvask.Quib" on object /com/brenvask/Quib, with two arguments: the
+// object (s) and the user information (a{ss}); see
+// Resources/dbus/com.brenvask.Quib.xml. The app's claim is ownership of the
+// bus name equal to its identifier.
+class DBusNotifications final : public QObject, public DistributedNotifications {
+    Q_OBJECT
+public:
+    static const QString objectPath;
+
+    explicit DBusNotifications(const QDBusConnection &connection);
+
+    void post(const QString &name, const QString &object, const UserInfo &userInfo) override;
+    void flush() override;
+    void observe(const QString &name, Handler handler) override;
+    bool claimApplication(const QString &identifier) override;
+    std::optional<qint64> applicationProcessId(const QString &identifier) const override;
+
+    // Reads a signal's arguments; exposed for tests of malformed senders.
+    static Notification decode(const QDBusMessage &message);
+
+private Q_SLOTS:
+    void deliver(const QDBusMessage &message);
+
+private:
+    QDBusConnection m_connection;
+    std::vector<std::pair<QString, Handler>> m_handlers;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Platform/Workspace.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+// Workspace on a Linux desktop: processes from /proc, application identity
+// from the XDG desktop entries (through GIO), the active window from EWMH.
+//
+// A process belongs to an application when, in this order: it is this app's
+// own executable; the launcher recorded the desktop file in its environment
+// (GIO_LAUNCHED_DESKTOP_FILE with its pid); systemd placed it in the
+// application's scope (app-…-<id>-<n>.scope); or its executable's name is the
+// one the desktop entry runs (Exec, TryExec or StartupWMClass).
+class LinuxWorkspace final : public Workspace {
+public:
+    static const QString ownIdentifier;
+
+    LinuxWorkspace();
+    ~LinuxWorkspace() override;
+
+    std::optional<RunningApplication> runningApplication(qint64 pid) const override;
+    QList<RunningApplication> runningApplications(const QString &bundleIdentifier) const override;
+    std::optional<RunningApplication> frontmostApplication() const override;
+    std::optional<qint64> parentProcessIdentifier(qint64 pid) const override;
+    std::optional<QString> urlForApplication(const QString &bundleIdentifier) const override;
+    QString displayName(const QString &url) const override;
+    bool activate(const RunningApplication &application) override;
+    void openApplication(const QString &url) override;
+
+private:
+    struct Entry {
+        QString id;
+        QString path;
+        QString name;
+        bool isRegular = false;
+    };
+    void loadEntries() const;
+    std::optional<Entry> entryForProcess(qint64 pid) const;
+
+    mutable bool m_loaded = false;
+    mutable QHash<QString, Entry> m_entriesById;
+    // Executable names and window classes (lower case) to desktop ids.
+    mutable QHash<QString, QString> m_idsByProgram;
+    struct X11;
+    mutable std::unique_ptr<X11> m_x11;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+// Symbol images by their symbol names ("mic.slash.fill", "timer", ...). Each
+// known name maps to one SVG of the vendored icon set in share/quib/symbols
+// (see LICENSE there); images are drawn in one colour, like a template image.
+namespace Symbols {
+
+// The SVG file for a symbol name, or none for a name the table lacks.
+std::optional<QString> filePath(const QString &name);
+
+// The symbol drawn in `color`, fitted into a square of `pixelSize` pixels
+// (keeping its aspect ratio), or a null image for an unknown name.
+QImage image(const QString &name, int pixelSize, const QColor &color);
+
+} // namespace Symbols
