@@ -1,9 +1,12 @@
 #pragma once
 
+class AudioSystem;
 class DistributedNotifications;
+class KeyCapture;
 class Scheduler;
 class SoundPlayer;
 class UserDefaults;
+class WindowServer;
 class Workspace;
 
 // The operating-system services the app's models use, built once by the
@@ -14,4 +17,7 @@ struct Services {
     DistributedNotifications &notifications;
     Workspace &workspace;
     SoundPlayer &soundPlayer;
+    AudioSystem &audio;
+    KeyCapture &keyCapture;
+    WindowServer &windowServer;
 };

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Platform/Fake/FakeAudioSystem.h"
 #include "Platform/Fake/FakeDistributedNotifications.h"
+#include "Platform/Fake/FakeKeyCapture.h"
 #include "Platform/Fake/FakeSoundPlayer.h"
 #include "Platform/Fake/FakeUserDefaults.h"
+#include "Platform/Fake/FakeWindowServer.h"
 #include "Platform/Fake/FakeWorkspace.h"
 #include "Platform/Services.h"
 #include "Support/Scheduler.h"
@@ -14,6 +17,9 @@ struct FakePlatform {
     FakeDistributedNotifications notifications;
     FakeWorkspace workspace;
     FakeSoundPlayer soundPlayer;
+    FakeAudioSystem audio;
+    FakeKeyCapture keyCapture;
+    FakeWindowServer windowServer;
 
-    Services services() { return Services{scheduler, defaults, notifications, workspace, soundPlayer}; }
+    Services services() { return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer}; }
 };

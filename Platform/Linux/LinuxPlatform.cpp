@@ -4,6 +4,10 @@
 #include "Platform/Linux/JsonUserDefaults.h"
 #include "Platform/Linux/LinuxWorkspace.h"
 #include "Platform/Linux/ProcessSoundPlayer.h"
+#include "Platform/Linux/PulseAudioSystem.h"
+#include "Platform/Linux/X11KeyCapture.h"
+#include "Platform/Linux/X11WindowServer.h"
+#include "Platform/Linux/XcbConnection.h"
 #include "Support/Log.h"
 #include "Support/Scheduler.h"
 
@@ -32,6 +36,38 @@ std::unique_ptr<DistributedNotifications> makeNotifications()
     return std::make_unique<InertNotifications>();
 }
 
+// Without an X11 display no key can be captured and no window is known.
+class InertKeyCapture final : public KeyCapture {
+public:
+    std::optional<Grab> grab(const KeyCombination &combination, Handler) override
+    {
+        qCWarning(lcPlatform, "Quib: no X11 display; the key %s stays off", qPrintable(describe(combination)));
+        return std::nullopt;
+    }
+    void release(Grab) override {}
+};
+
+class InertWindowServer final : public WindowServer {
+public:
+    std::optional<QSet<QString>> fullscreenDisplayIdentifiers() override { return std::nullopt; }
+};
+
+std::unique_ptr<XcbConnection> openDisplay()
+{
+    auto x11 = XcbConnection::open();
+    if (!x11)
+        qCWarning(lcPlatform, "Quib: no X11 display; global keys and full-screen detection are off");
+    return x11;
+}
+
+template <typename Service, typename Backend, typename Inert>
+std::unique_ptr<Service> overDisplay(XcbConnection *x11)
+{
+    if (x11)
+        return std::make_unique<Backend>(*x11);
+    return std::make_unique<Inert>();
+}
+
 } // namespace
 
 struct LinuxPlatform::Private {
@@ -40,6 +76,10 @@ struct LinuxPlatform::Private {
     std::unique_ptr<DistributedNotifications> notifications = makeNotifications();
     LinuxWorkspace workspace;
     ProcessSoundPlayer soundPlayer;
+    PulseAudioSystem audio{scheduler};
+    std::unique_ptr<XcbConnection> x11 = openDisplay();
+    std::unique_ptr<KeyCapture> keyCapture = overDisplay<KeyCapture, X11KeyCapture, InertKeyCapture>(x11.get());
+    std::unique_ptr<WindowServer> windowServer = overDisplay<WindowServer, X11WindowServer, InertWindowServer>(x11.get());
 };
 
 LinuxPlatform::LinuxPlatform()
@@ -51,5 +91,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 
 Services LinuxPlatform::services()
 {
-    return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer};
+    return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer};
 }

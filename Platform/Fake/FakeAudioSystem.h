@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Platform/AudioSystem.h"
+
+#include <QHash>
+#include <QStringList>
+
+// A sound system described by a test: devices per scope and a default for
+// each. Writes are recorded ("mute Input usb 1", "volume Output hdmi 0.5")
+// and applied at once, each with its deviceChanged(). Changes from elsewhere
+// (another program, the user) go through the change*() helpers.
+class FakeAudioSystem final : public AudioSystem {
+    Q_OBJECT
+public:
+    ConnectionState connectionState() const override { return state; }
+    QString defaultDevice(AudioScope scope) const override { return state == ConnectionState::Ready ? defaults.value(scope) : QString(); }
+    std::optional<AudioDevice> device(AudioScope scope, const QString &id) const override;
+    bool setMuted(AudioScope scope, const QString &id, bool muted) override;
+    bool setVolume(AudioScope scope, const QString &id, float volume) override;
+
+    // A device with a settable mute switch (off) and a volume.
+    static AudioDevice switchedDevice(const QString &id, float volume = 1.0f);
+    // A device without a mute switch, with only a volume.
+    static AudioDevice volumeOnlyDevice(const QString &id, float volume);
+
+    void addDevice(AudioScope scope, const AudioDevice &device);
+    void changeDefault(AudioScope scope, const QString &id);
+    void changeDevice(AudioScope scope, const AudioDevice &device);
+
+    ConnectionState state = ConnectionState::Ready;
+    QHash<AudioScope, QHash<QString, AudioDevice>> devices;
+    QHash<AudioScope, QString> defaults;
+    QStringList writes;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Platform/AudioSystem.h"
+
+#include <memory>
+
+class Scheduler;
+
+// The sound server through the PulseAudio client library (also served by
+// PipeWire's pipewire-pulse). It mirrors the server's sinks (outputs),
+// sources (inputs) and defaults on the main thread, updated by the server's
+// change events; libpulse runs on the GLib main loop that Qt's event loop
+// already is, with no threads of its own. A lost or refused connection is
+// retried a few times, waiting longer each time; after that the service
+// stays off (no devices) with one logged warning.
+class PulseAudioSystem final : public AudioSystem {
+    Q_OBJECT
+public:
+    static constexpr int maximumAttempts = 5;
+
+    explicit PulseAudioSystem(Scheduler &scheduler);
+    ~PulseAudioSystem() override;
+
+    ConnectionState connectionState() const override;
+    QString defaultDevice(AudioScope scope) const override;
+    std::optional<AudioDevice> device(AudioScope scope, const QString &id) const override;
+    bool setMuted(AudioScope scope, const QString &id, bool muted) override;
+    bool setVolume(AudioScope scope, const QString &id, float volume) override;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,181 @@
+#include "Platform/Linux/X11KeyCapture.h"
+
+#include "Platform/Linux/XcbConnection.h"
+#include "Support/Log.h"
+
+#include <QAbstractEventDispatcher>
+#include <QSocketNotifier>
+
+#include <xcb/xcb_keysyms.h>
+
+#include <memory>
+
+namespace {
+
+constexpr xcb_keysym_t numLockKeysym = 0xff7f;
+constexpr xcb_keysym_t altKeysym = 0xffe9;   // Alt_L
+constexpr xcb_keysym_t superKeysym = 0xffeb; // Super_L
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&free)>;
+
+// The keysym of the keys this backend can grab; 0 for any other.
+xcb_keysym_t keysymFor(Qt::Key key)
+{
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return 'a' + (key - Qt::Key_A);
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return '0' + (key - Qt::Key_0);
+    return 0;
+}
+
+} // namespace
+
+X11KeyCapture::X11KeyCapture(XcbConnection &x11)
+    : m_x11(x11)
+    , m_symbols(xcb_key_symbols_alloc(x11.connection()))
+{
+    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(x11.connection()), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &X11KeyCapture::processEvents);
+    // Replies read for other requests may bring events along into xcb's
+    // queue, where the socket notifier cannot see them.
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &X11KeyCapture::processEvents);
+}
+
+X11KeyCapture::~X11KeyCapture()
+{
+    for (const Entry &entry : std::as_const(m_grabs))
+        ungrab(entry);
+    xcb_flush(m_x11.connection());
+    xcb_key_symbols_free(m_symbols);
+}
+
+uint16_t X11KeyCapture::modifierMask(xcb_keysym_t keysym) const
+{
+    xcb_connection_t *connection = m_x11.connection();
+    Reply<xcb_get_modifier_mapping_reply_t> mapping(xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr), &free);
+    std::unique_ptr<xcb_keycode_t, decltype(&free)> wanted(xcb_key_symbols_get_keycode(m_symbols, keysym), &free);
+    if (!mapping || !wanted)
+        return 0;
+    const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(mapping.get());
+    const int perModifier = mapping->keycodes_per_modifier;
+    for (int modifier = 0; modifier < 8; ++modifier) {
+        for (int i = 0; i < perModifier; ++i) {
+            const xcb_keycode_t code = codes[modifier * perModifier + i];
+            for (const xcb_keycode_t *w = wanted.get(); code != 0 && *w != XCB_NO_SYMBOL; ++w) {
+                if (*w == code)
+                    return uint16_t(1u << modifier);
+            }
+        }
+    }
+    return 0;
+}
+
+std::optional<uint16_t> X11KeyCapture::modifierMask(Qt::KeyboardModifiers modifiers) const
+{
+    uint16_t mask = 0;
+    const std::pair<Qt::KeyboardModifier, uint16_t> table[] = {
+        {Qt::ShiftModifier, XCB_MOD_MASK_SHIFT},
+        {Qt::ControlModifier, XCB_MOD_MASK_CONTROL},
+        {Qt::AltModifier, modifierMask(altKeysym)},
+        {Qt::MetaModifier, modifierMask(superKeysym)},
+    };
+    for (const auto &[modifier, bits] : table) {
+        if (!modifiers.testFlag(modifier))
+            continue;
+        if (bits == 0)
+            return std::nullopt;
+        mask |= bits;
+    }
+    return mask;
+}
+
+QList<uint16_t> X11KeyCapture::lockVariants(uint16_t modifiers) const
+{
+    const uint16_t numLock = modifierMask(numLockKeysym);
+    QList<uint16_t> variants{modifiers, uint16_t(modifiers | XCB_MOD_MASK_LOCK)};
+    if (numLock != 0)
+        variants << uint16_t(modifiers | numLock) << uint16_t(modifiers | numLock | XCB_MOD_MASK_LOCK);
+    return variants;
+}
+
+std::optional<KeyCapture::Grab> X11KeyCapture::grab(const KeyCombination &combination, Handler handler)
+{
+    xcb_connection_t *connection = m_x11.connection();
+    const xcb_keysym_t keysym = keysymFor(combination.key);
+    std::unique_ptr<xcb_keycode_t, decltype(&free)> keycodes(keysym ? xcb_key_symbols_get_keycode(m_symbols, keysym) : nullptr, &free);
+    const auto modifiers = modifierMask(combination.modifiers);
+    if (!keycodes || *keycodes == XCB_NO_SYMBOL || !modifiers) {
+        qCWarning(lcPlatform, "Quib: the key %s does not exist on this keyboard", qPrintable(describe(combination)));
+        return std::nullopt;
+    }
+
+    Entry entry{combination, *keycodes, *modifiers, std::move(handler)};
+    QList<xcb_void_cookie_t> cookies;
+    for (uint16_t variant : lockVariants(entry.modifiers)) {
+        cookies << xcb_grab_key_checked(connection, 1, m_x11.root(), variant, entry.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC);
+    }
+    bool failed = false;
+    for (const xcb_void_cookie_t cookie : std::as_const(cookies)) {
+        if (xcb_generic_error_t *error = xcb_request_check(connection, cookie)) {
+            failed = true;
+            free(error);
+        }
+    }
+    if (failed) {
+        // Keep no half grab: with only some lock states taken the key would
+        // seem to work at random.
+        ungrab(entry);
+        xcb_flush(connection);
+        qCWarning(lcPlatform, "Quib: another program holds the key %s; it stays off", qPrintable(describe(combination)));
+        return std::nullopt;
+    }
+    const Grab id = m_next++;
+    m_grabs.insert(id, std::move(entry));
+    return id;
+}
+
+void X11KeyCapture::release(Grab grab)
+{
+    const auto it = m_grabs.constFind(grab);
+    if (it == m_grabs.constEnd())
+        return;
+    ungrab(*it);
+    m_grabs.erase(it);
+    xcb_flush(m_x11.connection());
+}
+
+void X11KeyCapture::ungrab(const Entry &entry)
+{
+    for (uint16_t variant : lockVariants(entry.modifiers))
+        xcb_ungrab_key(m_x11.connection(), entry.keycode, m_x11.root(), variant);
+}
+
+void X11KeyCapture::processEvents()
+{
+    xcb_connection_t *connection = m_x11.connection();
+    while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
+        if ((event->response_type & 0x7f) == XCB_KEY_PRESS)
+            handlePress(*reinterpret_cast<xcb_key_press_event_t *>(event));
+        free(event);
+    }
+}
+
+void X11KeyCapture::handlePress(const xcb_key_press_event_t &event)
+{
+    const uint16_t locks = XCB_MOD_MASK_LOCK | modifierMask(numLockKeysym);
+    // Only the eight modifier bits; the rest are pointer buttons.
+    const uint16_t state = event.state & ~locks & 0xff;
+    KeyHandling handling = KeyHandling::Declined;
+    for (const Entry &entry : std::as_const(m_grabs)) {
+        if (entry.keycode == event.detail && entry.modifiers == state) {
+            // The handler may release this very grab; it runs on a copy.
+            const Handler handler = entry.handler;
+            handling = handler();
+            break;
+        }
+    }
+    // The keyboard stays frozen until we answer.
+    xcb_allow_events(m_x11.connection(), handling == KeyHandling::Handled ? XCB_ALLOW_ASYNC_KEYBOARD : XCB_ALLOW_REPLAY_KEYBOARD, event.time);
+    xcb_flush(m_x11.connection());
+}

@@ -1,0 +1,149 @@
+#include "Platform/Linux/X11WindowServer.h"
+
+#include "Platform/Linux/XcbConnection.h"
+
+#include <xcb/randr.h>
+
+#include <memory>
+
+namespace {
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&free)>;
+
+template <typename T>
+Reply<T> reply(T *value)
+{
+    return Reply<T>(value, &free);
+}
+
+constexpr quint32 allDesktops = 0xffffffff;
+
+} // namespace
+
+X11WindowServer::X11WindowServer(XcbConnection &x11)
+    : m_x11(x11)
+{
+}
+
+std::optional<QList<X11WindowServer::Monitor>> X11WindowServer::monitors() const
+{
+    xcb_connection_t *connection = m_x11.connection();
+    const xcb_query_extension_reply_t *randr = xcb_get_extension_data(connection, &xcb_randr_id);
+    if (!randr || !randr->present)
+        return std::nullopt;
+    auto version = reply(xcb_randr_query_version_reply(connection, xcb_randr_query_version(connection, 1, 5), nullptr));
+    if (!version || (version->major_version == 1 && version->minor_version < 5))
+        return std::nullopt;
+    auto list = reply(xcb_randr_get_monitors_reply(connection, xcb_randr_get_monitors(connection, m_x11.root(), 1), nullptr));
+    if (!list)
+        return std::nullopt;
+    QList<Monitor> monitors;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(list.get()); it.rem; xcb_randr_monitor_info_next(&it)) {
+        auto name = reply(xcb_get_atom_name_reply(connection, xcb_get_atom_name(connection, it.data->name), nullptr));
+        if (!name)
+            continue;
+        monitors.append({QString::fromUtf8(xcb_get_atom_name_name(name.get()), xcb_get_atom_name_name_length(name.get())),
+                         QRect(it.data->x, it.data->y, it.data->width, it.data->height)});
+    }
+    return monitors;
+}
+
+std::optional<X11WindowServer::VisibleWindow> X11WindowServer::visibleWindow(quint32 window, quint32 activeWindow, std::optional<quint32> currentDesktop) const
+{
+    xcb_connection_t *connection = m_x11.connection();
+    xcb_ewmh_connection_t &ewmh = m_x11.ewmh();
+    auto attributes = reply(xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr));
+    auto geometry = reply(xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    auto origin = reply(xcb_translate_coordinates_reply(connection, xcb_translate_coordinates(connection, window, m_x11.root(), 0, 0), nullptr));
+    if (!attributes || !geometry || !origin || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+        return std::nullopt;
+
+    quint32 desktop = allDesktops;
+    if (currentDesktop && xcb_ewmh_get_wm_desktop_reply(&ewmh, xcb_ewmh_get_wm_desktop(&ewmh, window), &desktop, nullptr)
+        && desktop != allDesktops && desktop != *currentDesktop)
+        return std::nullopt;
+
+    VisibleWindow visible{QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height), false, window == activeWindow};
+    xcb_ewmh_get_atoms_reply_t state;
+    if (xcb_ewmh_get_wm_state_reply(&ewmh, xcb_ewmh_get_wm_state(&ewmh, window), &state, nullptr)) {
+        for (uint32_t i = 0; i < state.atoms_len; ++i) {
+            if (state.atoms[i] == ewmh._NET_WM_STATE_HIDDEN) {
+                xcb_ewmh_get_atoms_reply_wipe(&state);
+                return std::nullopt;
+            }
+            visible.isFullScreen = visible.isFullScreen || state.atoms[i] == ewmh._NET_WM_STATE_FULLSCREEN;
+        }
+        xcb_ewmh_get_atoms_reply_wipe(&state);
+    }
+    return visible;
+}
+
+std::optional<QSet<QString>> X11WindowServer::fullscreenDisplayIdentifiers()
+{
+    const auto screens = monitors();
+    if (!screens)
+        return std::nullopt;
+
+    xcb_ewmh_connection_t &ewmh = m_x11.ewmh();
+    const int screen = m_x11.screenNumber();
+    xcb_window_t active = XCB_NONE;
+    if (!xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, screen), &active, nullptr))
+        active = XCB_NONE;
+    std::optional<quint32> currentDesktop;
+    if (quint32 desktop = 0; xcb_ewmh_get_current_desktop_reply(&ewmh, xcb_ewmh_get_current_desktop(&ewmh, screen), &desktop, nullptr))
+        currentDesktop = desktop;
+
+    QList<xcb_window_t> candidates;
+    xcb_ewmh_get_windows_reply_t clients;
+    if (xcb_ewmh_get_client_list_reply(&ewmh, xcb_ewmh_get_client_list(&ewmh, screen), &clients, nullptr)) {
+        candidates.append(QList<xcb_window_t>(clients.windows, clients.windows + clients.windows_len));
+        xcb_ewmh_get_windows_reply_wipe(&clients);
+    }
+    if (active != XCB_NONE && !candidates.contains(active))
+        candidates.append(active);
+
+    QList<VisibleWindow> windows;
+    for (xcb_window_t window : std::as_const(candidates)) {
+        if (auto visible = visibleWindow(window, active, currentDesktop))
+            windows.append(*visible);
+    }
+    return fullscreenMonitors(*screens, windows);
+}
+
+QSet<QString> X11WindowServer::fullscreenMonitors(const QList<Monitor> &monitors, const QList<VisibleWindow> &windows)
+{
+    auto monitorOf = [&monitors](const QRect &geometry) -> const Monitor * {
+        const Monitor *best = nullptr;
+        qint64 bestArea = 0;
+        for (const Monitor &monitor : monitors) {
+            if (monitor.geometry.contains(geometry.center()))
+                return &monitor;
+            const QRect overlap = monitor.geometry.intersected(geometry);
+            if (qint64 area = qint64(overlap.width()) * overlap.height(); area > bestArea) {
+                best = &monitor;
+                bestArea = area;
+            }
+        }
+        return best;
+    };
+
+    QSet<QString> withActive;
+    QSet<QString> fullscreen;
+    for (const VisibleWindow &window : windows) {
+        const Monitor *monitor = monitorOf(window.geometry);
+        if (!monitor)
+            continue;
+        if (window.isActive) {
+            withActive.insert(monitor->name);
+            // The active window is in front of its monitor: it alone decides.
+            if (window.isFullScreen)
+                fullscreen.insert(monitor->name);
+            else
+                fullscreen.remove(monitor->name);
+        } else if (window.isFullScreen && !withActive.contains(monitor->name)) {
+            fullscreen.insert(monitor->name);
+        }
+    }
+    return fullscreen;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Platform/WindowServer.h"
+
+#include <QList>
+#include <QRect>
+
+class XcbConnection;
+
+// Full-screen windows from the EWMH hints the window manager keeps on the
+// windows (_NET_WM_STATE_FULLSCREEN) and on the root (_NET_ACTIVE_WINDOW,
+// _NET_CLIENT_LIST, the desktops), screens from the RandR monitors, whose
+// names are the names Qt gives its screens.
+class X11WindowServer final : public WindowServer {
+public:
+    struct Monitor {
+        QString name;
+        QRect geometry;
+    };
+    // A window that a user can see now: mapped, not minimised, on the current
+    // desktop.
+    struct VisibleWindow {
+        QRect geometry;
+        bool isFullScreen = false;
+        bool isActive = false;
+    };
+
+    explicit X11WindowServer(XcbConnection &x11);
+
+    std::optional<QSet<QString>> fullscreenDisplayIdentifiers() override;
+
+    // A monitor shows a full-screen window when its active window is full
+    // screen, or, when the active window is elsewhere, when any visible window
+    // on it is. A window is on the monitor that holds its centre, else on the
+    // one it overlaps most.
+    static QSet<QString> fullscreenMonitors(const QList<Monitor> &monitors, const QList<VisibleWindow> &windows);
+
+private:
+    std::optional<QList<Monitor>> monitors() const;
+    std::optional<VisibleWindow> visibleWindow(quint32 window, quint32 activeWindow, std::optional<quint32> currentDesktop) const;
+
+    XcbConnection &m_x11;
+};
