@@ -3,6 +3,8 @@
 #include "Alerts/BannerCenter.h"
 #include "Alerts/NotchAlertCenter.h"
 #include "App/Preferences.h"
+#include "Audio/MicMute.h"
+#include "Audio/OutputMute.h"
 #include "Platform/Services.h"
 #include "Shared/Sounds.h"
 
@@ -23,6 +25,8 @@ private:
 public:
     NotchAlertCenter alerts;
     BannerCenter banners;
+    MicMute micMute;
+    OutputMute outputMute;
     Preferences preferences;
     Sounds sounds;
 };

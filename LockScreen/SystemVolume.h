@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QBindable>
+#include <QMetaObject>
+#include <QProperty>
+#include <QString>
+
+#include <optional>
+
+class AudioSystem;
+
+// The volume of the default output device, its name and whether it is a
+// Bluetooth device. Each user owns an instance; none follows the default
+// device by itself: refreshDevice() does. Main thread only.
+class SystemVolume {
+public:
+    // Smaller changes reported by the device are noise.
+    static constexpr float threshold = 0.001f;
+
+    explicit SystemVolume(AudioSystem &audio);
+    ~SystemVolume();
+    SystemVolume(const SystemVolume &) = delete;
+    SystemVolume &operator=(const SystemVolume &) = delete;
+
+    // The last known volume, 0...1; 0.5 until a device was read.
+    float volume() const { return m_volume.value(); }
+    QBindable<float> bindableVolume() { return &m_volume; }
+    // Whether the last read of the volume succeeded.
+    bool isAvailable() const { return m_isAvailable.value(); }
+    QBindable<bool> bindableIsAvailable() { return &m_isAvailable; }
+    // The output device this object is bound to; empty when none.
+    QString device() const { return m_device; }
+    bool isObserving() const { return bool(m_listener); }
+
+    // Binds to the default output device, reads its volume and follows its
+    // changes.
+    void startObserving();
+    void stopObserving();
+    // Follows a change of the default output device, keeping the observing
+    // state, and reads the volume again.
+    void refreshDevice();
+    // Clamps to 0...1, shows the value at once and writes it to the device.
+    void set(float volume);
+
+    bool isBluetooth() const;
+    std::optional<QString> deviceName() const;
+
+    // The symbol for a headphone device with that name.
+    static QString symbolForDeviceNamed(const QString &name);
+
+private:
+    void refresh();
+
+    AudioSystem &m_audio;
+    QProperty<float> m_volume{0.5f};
+    QProperty<bool> m_isAvailable{false};
+    QString m_device;
+    QMetaObject::Connection m_listener;
+};
