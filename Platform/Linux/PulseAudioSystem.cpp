@@ -81,7 +81,9 @@ struct PulseAudioSystem::Private {
         context = pa_context_new(pa_glib_mainloop_get_api(mainloop), "Quib");
         pa_context_set_state_callback(context, &Private::onState, this);
         pa_context_set_subscribe_callback(context, &Private::onEvent, this);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
+        // A refused connection may already have been reported through the
+        // state callback, which dropped the context.
+        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 && context)
             lost();
     }
 

@@ -1,0 +1,199 @@
+#include "Audio/MicMute.h"
+#include "Audio/OutputMute.h"
+#include "LockScreen/SystemVolume.h"
+#include "Platform/Fake/FakeKeyCapture.h"
+#include "Platform/Linux/PulseAudioSystem.h"
+#include "Support/Scheduler.h"
+#include "Wait.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr AudioScope Input = AudioScope::Input;
+constexpr AudioScope Output = AudioScope::Output;
+
+// A sound server of the test's own, without a sound card: a null sink
+// "speakers" and a null source "mic", reached through PULSE_SERVER by this
+// process and by pactl.
+class PulseServer {
+public:
+    PulseServer()
+    {
+        const QString home = m_directory.filePath("home");
+        const QString runtime = m_directory.filePath("run");
+        QDir().mkpath(home);
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_socket = m_directory.filePath("native");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", home);
+        environment.insert("XDG_RUNTIME_DIR", runtime);
+        m_server.setProcessEnvironment(environment);
+        m_server.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--log-target=stderr", "-v",
+                                      "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + m_socket,
+                                      "-L", "module-null-sink sink_name=speakers",
+                                      "-L", "module-null-source source_name=mic"});
+        m_ready = waitUntil([this] { return m_server.state() == QProcess::NotRunning || (m_log += m_server.readAllStandardError()).contains("Daemon startup complete"); }, 10000)
+            && m_server.state() == QProcess::Running;
+        qputenv("PULSE_SERVER", "unix:" + m_socket.toUtf8());
+    }
+    ~PulseServer()
+    {
+        stop();
+        qunsetenv("PULSE_SERVER");
+    }
+
+    bool isReady() const { return m_ready; }
+    QByteArray log() const { return m_log; }
+    void stop()
+    {
+        m_server.terminate();
+        m_server.waitForFinished(5000);
+    }
+
+    // Runs pactl and gives its output.
+    static QString pactl(const QStringList &arguments)
+    {
+        QProcess process;
+        process.start("pactl", arguments);
+        process.waitForFinished(5000);
+        return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()).trimmed();
+    }
+
+private:
+    QTemporaryDir m_directory;
+    QString m_socket;
+    QProcess m_server;
+    QByteArray m_log;
+    bool m_ready = false;
+};
+
+class PulseAudioSystemComponentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.isReady()) << server.log().constData();
+        audio = std::make_unique<PulseAudioSystem>(scheduler);
+        ASSERT_TRUE(waitUntil([this] {
+            return audio->device(Output, audio->defaultDevice(Output)) && audio->device(Input, audio->defaultDevice(Input));
+        }));
+    }
+    std::optional<AudioDevice> device(AudioScope scope, const QString &id) const { return audio->device(scope, id); }
+
+    PulseServer server;
+    ManualScheduler scheduler;
+    std::unique_ptr<PulseAudioSystem> audio;
+};
+
+TEST_F(PulseAudioSystemComponentTest, MirrorsTheServersDefaults)
+{
+    EXPECT_EQ(audio->connectionState(), AudioSystem::ConnectionState::Ready);
+    EXPECT_EQ(audio->defaultDevice(Output), "speakers");
+    EXPECT_EQ(audio->defaultDevice(Input), "mic");
+    const AudioDevice speakers = *device(Output, "speakers");
+    EXPECT_EQ(speakers.isMuted, false);
+    EXPECT_TRUE(speakers.isMuteSettable);
+    EXPECT_EQ(speakers.volume, 1.0f);
+    EXPECT_FALSE(speakers.isBluetooth);
+    EXPECT_FALSE(speakers.name.isEmpty());
+}
+
+TEST_F(PulseAudioSystemComponentTest, WritesReachTheServer)
+{
+    ASSERT_TRUE(audio->setMuted(Output, "speakers", true));
+    EXPECT_TRUE(waitUntil([&] { return device(Output, "speakers")->isMuted == true; }));
+    EXPECT_EQ(PulseServer::pactl({"get-sink-mute", "speakers"}), "Mute: yes");
+
+    ASSERT_TRUE(audio->setVolume(Output, "speakers", 0.3f));
+    EXPECT_TRUE(waitUntil([&] { return qAbs(*device(Output, "speakers")->volume - 0.3f) < 0.001f; }));
+    EXPECT_TRUE(PulseServer::pactl({"get-sink-volume", "speakers"}).contains("/  30% /"));
+
+    ASSERT_TRUE(audio->setMuted(Input, "mic", true));
+    EXPECT_TRUE(waitUntil([&] { return device(Input, "mic")->isMuted == true; }));
+    EXPECT_EQ(PulseServer::pactl({"get-source-mute", "mic"}), "Mute: yes");
+
+    EXPECT_FALSE(audio->setMuted(Output, "no-such-sink", true));
+    EXPECT_FALSE(audio->setVolume(Input, "speakers", 0.5f));
+}
+
+TEST_F(PulseAudioSystemComponentTest, OutsideChangesArrive)
+{
+    PulseServer::pactl({"set-sink-mute", "speakers", "1"});
+    EXPECT_TRUE(waitUntil([&] { return device(Output, "speakers")->isMuted == true; }));
+    PulseServer::pactl({"set-sink-volume", "speakers", "55%"});
+    EXPECT_TRUE(waitUntil([&] { return qAbs(*device(Output, "speakers")->volume - 0.55f) < 0.01f; }));
+
+    PulseServer::pactl({"load-module", "module-null-sink", "sink_name=headphones"});
+    PulseServer::pactl({"set-default-sink", "headphones"});
+    EXPECT_TRUE(waitUntil([&] { return audio->defaultDevice(Output) == "headphones" && device(Output, "headphones"); }));
+}
+
+TEST_F(PulseAudioSystemComponentTest, MuteModelsDriveTheRealDevices)
+{
+    FakeKeyCapture keys;
+    MicMute mic(*audio, keys);
+    OutputMute output(*audio);
+    SystemVolume volume(*audio);
+    volume.startObserving();
+
+    mic.setMuted(true);
+    EXPECT_TRUE(mic.isMuted());
+    EXPECT_TRUE(waitUntil([] { return PulseServer::pactl({"get-source-mute", "mic"}) == "Mute: yes"; }));
+    mic.setMuted(false);
+    EXPECT_TRUE(waitUntil([] { return PulseServer::pactl({"get-source-mute", "mic"}) == "Mute: no"; }));
+
+    PulseServer::pactl({"set-sink-volume", "speakers", "0%"});
+    EXPECT_TRUE(waitUntil([&] { return output.isMuted(); }));
+    EXPECT_EQ(volume.volume(), 0.0f);
+    volume.set(0.4f);
+    EXPECT_TRUE(waitUntil([&] { return !output.isMuted(); }));
+    EXPECT_TRUE(PulseServer::pactl({"get-sink-volume", "speakers"}).contains("/  40% /"));
+}
+
+TEST_F(PulseAudioSystemComponentTest, LosingTheServerForgetsItsDevicesAndRetries)
+{
+    QList<AudioSystem::ConnectionState> states;
+    QObject::connect(audio.get(), &AudioSystem::connectionStateChanged, [&](AudioSystem::ConnectionState state) { states.append(state); });
+    server.stop();
+    EXPECT_TRUE(waitUntil([&] { return audio->connectionState() == AudioSystem::ConnectionState::Connecting; }));
+    EXPECT_TRUE(audio->defaultDevice(Output).isEmpty());
+    EXPECT_EQ(audio->device(Output, "speakers"), std::nullopt);
+    EXPECT_EQ(scheduler.pendingCount(), 1);
+}
+
+QStringList warnings;
+void recordWarning(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg)
+        warnings.append(message);
+}
+
+TEST(PulseAudioSystemAbsentTest, GivesUpAfterBoundedRetriesWithOneWarning)
+{
+    QTemporaryDir nowhere;
+    qputenv("PULSE_SERVER", "unix:" + nowhere.filePath("none").toUtf8());
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordWarning);
+    ManualScheduler scheduler;
+    PulseAudioSystem audio(scheduler);
+    for (int attempt = 1; attempt < PulseAudioSystem::maximumAttempts; ++attempt) {
+        ASSERT_TRUE(waitUntil([&] { return scheduler.pendingCount() == 1; })) << "attempt " << attempt;
+        // Each wait is twice the one before.
+        scheduler.advance(double(1 << (attempt - 1)) - 0.001);
+        EXPECT_EQ(scheduler.pendingCount(), 1);
+        scheduler.advance(0.001);
+    }
+    EXPECT_TRUE(waitUntil([&] { return audio.connectionState() == AudioSystem::ConnectionState::Failed; }));
+    qInstallMessageHandler(previous);
+    qunsetenv("PULSE_SERVER");
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+    EXPECT_EQ(warnings.size(), 1) << warnings.join('\n').toStdString();
+    EXPECT_TRUE(audio.defaultDevice(Input).isEmpty());
+    EXPECT_FALSE(audio.setMuted(Input, "mic", true));
+}
+
+} // namespace
