@@ -1,0 +1,223 @@
+#include "Platform/Linux/X11KeyCapture.h"
+#include "Platform/Linux/X11WindowServer.h"
+#include "Platform/Linux/XcbConnection.h"
+#include "Wait.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb_keysyms.h>
+
+namespace {
+
+// One round trip: everything sent before has been handled by the server.
+void sync(xcb_connection_t *connection)
+{
+    free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
+
+// An X server of the test's own (Xvfb, one 1280×800 screen, no window
+// manager). Xvfb picks a free display number and writes it to its standard
+// output.
+class XServer {
+public:
+    XServer()
+    {
+        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+        waitUntil([this] { return m_server.state() == QProcess::NotRunning || m_server.canReadLine(); }, 10000);
+        const QByteArray number = m_server.readLine().trimmed();
+        if (!number.isEmpty())
+            m_display = ":" + number;
+    }
+    ~XServer()
+    {
+        m_server.terminate();
+        m_server.waitForFinished(5000);
+    }
+    QByteArray display() const { return m_display; }
+
+    // Runs xdotool on this display and waits for it.
+    void xdotool(const QStringList &arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", QString::fromUtf8(m_display));
+        process.setProcessEnvironment(environment);
+        process.start("xdotool", arguments);
+        process.waitForFinished(5000);
+    }
+
+private:
+    QProcess m_server;
+    QByteArray m_display;
+};
+
+class X11ComponentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(server.display().isEmpty());
+        app = XcbConnection::open(server.display());
+        other = XcbConnection::open(server.display());
+        ASSERT_TRUE(app && other);
+    }
+
+    // A window of another program, mapped on the root.
+    xcb_window_t createWindow(const QRect &geometry)
+    {
+        xcb_connection_t *c = other->connection();
+        const xcb_window_t window = xcb_generate_id(c);
+        const uint32_t events = XCB_EVENT_MASK_KEY_PRESS;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, other->root(), geometry.x(), geometry.y(), geometry.width(), geometry.height(), 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+        xcb_map_window(c, window);
+        sync(c);
+        return window;
+    }
+    void setWindows(xcb_window_t active, const QList<xcb_window_t> &clients)
+    {
+        xcb_ewmh_set_active_window(&other->ewmh(), 0, active);
+        xcb_ewmh_set_client_list(&other->ewmh(), 0, clients.size(), const_cast<xcb_window_t *>(clients.constData()));
+        sync(other->connection());
+    }
+    void setState(xcb_window_t window, QList<xcb_atom_t> atoms)
+    {
+        xcb_ewmh_set_wm_state(&other->ewmh(), window, atoms.size(), atoms.data());
+        sync(other->connection());
+    }
+    void focus(xcb_window_t window)
+    {
+        xcb_set_input_focus(other->connection(), XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+        sync(other->connection());
+    }
+    // The key presses the other program's windows received, as keycodes.
+    QList<xcb_keycode_t> pressesSeenElsewhere()
+    {
+        QList<xcb_keycode_t> codes;
+        while (xcb_generic_event_t *event = xcb_poll_for_event(other->connection())) {
+            if ((event->response_type & 0x7f) == XCB_KEY_PRESS)
+                codes.append(reinterpret_cast<xcb_key_press_event_t *>(event)->detail);
+            free(event);
+        }
+        return codes;
+    }
+    xcb_keycode_t keycode(xcb_keysym_t keysym)
+    {
+        xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(other->connection());
+        xcb_keycode_t *codes = xcb_key_symbols_get_keycode(symbols, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        free(codes);
+        xcb_key_symbols_free(symbols);
+        return code;
+    }
+
+    XServer server;
+    std::unique_ptr<XcbConnection> app;
+    std::unique_ptr<XcbConnection> other;
+};
+
+const KeyCombination controlAltM{Qt::Key_M, Qt::ControlModifier | Qt::AltModifier};
+
+TEST_F(X11ComponentTest, GrabbedKeyReachesTheHandlerWhateverTheLocks)
+{
+    X11KeyCapture keys(*app);
+    int presses = 0;
+    ASSERT_TRUE(keys.grab(controlAltM, [&] { ++presses; return KeyHandling::Handled; }));
+    const xcb_window_t window = createWindow({0, 0, 200, 200});
+    focus(window);
+
+    server.xdotool({"key", "ctrl+alt+m"});
+    EXPECT_TRUE(waitUntil([&] { return presses == 1; }));
+    server.xdotool({"key", "Num_Lock"});
+    server.xdotool({"key", "Caps_Lock"});
+    server.xdotool({"key", "ctrl+alt+m"});
+    EXPECT_TRUE(waitUntil([&] { return presses == 2; }));
+    // A handled press stays with us; the focused window saw only the locks.
+    EXPECT_FALSE(pressesSeenElsewhere().contains(keycode('m')));
+    // Other combinations are not ours.
+    server.xdotool({"key", "ctrl+m"});
+    EXPECT_TRUE(waitUntil([&] { return pressesSeenElsewhere().contains(keycode('m')); }));
+    EXPECT_EQ(presses, 2);
+}
+
+TEST_F(X11ComponentTest, DeclinedKeyGoesOnToTheFocusedWindow)
+{
+    X11KeyCapture keys(*app);
+    int presses = 0;
+    ASSERT_TRUE(keys.grab(controlAltM, [&] { ++presses; return KeyHandling::Declined; }));
+    const xcb_window_t window = createWindow({0, 0, 200, 200});
+    focus(window);
+
+    server.xdotool({"key", "ctrl+alt+m"});
+    EXPECT_TRUE(waitUntil([&] { return presses == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return pressesSeenElsewhere().contains(keycode('m')); }));
+}
+
+TEST_F(X11ComponentTest, ReleasedKeyGoesBackToTheFocusedWindow)
+{
+    X11KeyCapture keys(*app);
+    int presses = 0;
+    const auto grab = keys.grab(controlAltM, [&] { ++presses; return KeyHandling::Handled; });
+    ASSERT_TRUE(grab);
+    keys.release(*grab);
+    const xcb_window_t window = createWindow({0, 0, 200, 200});
+    focus(window);
+
+    server.xdotool({"key", "ctrl+alt+m"});
+    EXPECT_TRUE(waitUntil([&] { return pressesSeenElsewhere().contains(keycode('m')); }));
+    EXPECT_EQ(presses, 0);
+    // Given back, it can be taken again.
+    EXPECT_TRUE(keys.grab(controlAltM, [] { return KeyHandling::Handled; }));
+}
+
+TEST_F(X11ComponentTest, KeyHeldByAnotherProgramCannotBeGrabbed)
+{
+    const xcb_keycode_t m = keycode('m');
+    xcb_grab_key(other->connection(), 1, other->root(), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1, m, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    sync(other->connection());
+
+    X11KeyCapture keys(*app);
+    EXPECT_EQ(keys.grab(controlAltM, [] { return KeyHandling::Handled; }), std::nullopt);
+    // No half grab is left behind: once the other program lets go, the key is
+    // free for us again.
+    xcb_ungrab_key(other->connection(), m, other->root(), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+    sync(other->connection());
+    EXPECT_TRUE(keys.grab(controlAltM, [] { return KeyHandling::Handled; }));
+}
+
+TEST_F(X11ComponentTest, ReportsTheScreenOfAVisibleFullScreenWindow)
+{
+    X11WindowServer windows(*app);
+    xcb_ewmh_connection_t &ewmh = other->ewmh();
+    const xcb_window_t normal = createWindow({10, 10, 300, 200});
+    const xcb_window_t video = createWindow({0, 0, 1280, 800});
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>());
+
+    setState(video, {ewmh._NET_WM_STATE_FULLSCREEN});
+    setWindows(video, {normal, video});
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>{"screen"});
+
+    // The active window is in front: a normal one hides the full-screen one.
+    setWindows(normal, {normal, video});
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>());
+
+    // No active window: any visible full-screen client counts.
+    setWindows(XCB_NONE, {normal, video});
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>{"screen"});
+
+    // Minimised, on another desktop, or unmapped: not shown.
+    setState(video, {ewmh._NET_WM_STATE_FULLSCREEN, ewmh._NET_WM_STATE_HIDDEN});
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>());
+    setState(video, {ewmh._NET_WM_STATE_FULLSCREEN});
+    xcb_ewmh_set_current_desktop(&ewmh, 0, 0);
+    xcb_ewmh_set_wm_desktop(&ewmh, video, 1);
+    sync(other->connection());
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>());
+    xcb_ewmh_set_wm_desktop(&ewmh, video, 0);
+    xcb_unmap_window(other->connection(), video);
+    sync(other->connection());
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>());
+}
+
+} // namespace
