@@ -1,0 +1,246 @@
+#include "Support/Observation.h"
+#include "Support/Scheduler.h"
+
+#include <QProperty>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+TEST(ManualScheduler, RunsWorkAtItsDeadlineInDeadlineThenSchedulingOrder)
+{
+    ManualScheduler scheduler;
+    const QDateTime start = scheduler.now();
+    QStringList ran;
+    QList<QDateTime> clockWhenRun;
+    auto record = [&](const QString &name) {
+        return [&, name] {
+            ran.append(name);
+            clockWhenRun.append(scheduler.now());
+        };
+    };
+    scheduler.scheduleAfter(2, record(QStringLiteral("late")));
+    scheduler.scheduleAfter(1, record(QStringLiteral("first")));
+    scheduler.scheduleAfter(1, record(QStringLiteral("second")));
+
+    scheduler.advance(0.999);
+    EXPECT_TRUE(ran.isEmpty()) << "nothing may run before its deadline";
+
+    scheduler.advance(5);
+    EXPECT_EQ(ran, QStringList({QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("late")}));
+    EXPECT_EQ(clockWhenRun.at(0), start.addSecs(1));
+    EXPECT_EQ(clockWhenRun.at(2), start.addSecs(2));
+    EXPECT_EQ(scheduler.now(), start.addMSecs(5999));
+}
+
+TEST(ManualScheduler, WorkScheduledByWorkRunsWithinTheSameAdvance)
+{
+    ManualScheduler scheduler;
+    int runs = 0;
+    scheduler.scheduleAfter(1, [&] {
+        ++runs;
+        scheduler.scheduleAfter(1, [&] { ++runs; });
+    });
+    scheduler.advance(2);
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+}
+
+TEST(ManualScheduler, CancelForgetsWorkAndIgnoresUnknownTokens)
+{
+    ManualScheduler scheduler;
+    bool ran = false;
+    const Scheduler::Token token = scheduler.scheduleAfter(1, [&] { ran = true; });
+    EXPECT_NE(token, 0u);
+    scheduler.cancel(token + 100);
+    scheduler.cancel(token);
+    scheduler.cancel(token);
+    scheduler.advance(10);
+    EXPECT_FALSE(ran);
+}
+
+TEST(Delay, StartingAgainCancelsThePendingCall)
+{
+    ManualScheduler scheduler;
+    QStringList ran;
+    Delay delay(scheduler);
+    delay.start(1, [&] { ran.append(QStringLiteral("first")); });
+    scheduler.advance(0.5);
+    delay.start(1, [&] { ran.append(QStringLiteral("second")); });
+    EXPECT_TRUE(delay.isPending());
+    scheduler.advance(0.6);
+    EXPECT_TRUE(ran.isEmpty());
+    scheduler.advance(0.4);
+    EXPECT_EQ(ran, QStringList{QStringLiteral("second")});
+    EXPECT_FALSE(delay.isPending());
+}
+
+TEST(Delay, CancelAndDestructionDropTheCall)
+{
+    ManualScheduler scheduler;
+    int runs = 0;
+    {
+        Delay delay(scheduler);
+        delay.start(1, [&] { ++runs; });
+        delay.cancel();
+        EXPECT_FALSE(delay.isPending());
+        delay.start(1, [&] { ++runs; });
+    }
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+    scheduler.advance(5);
+    EXPECT_EQ(runs, 0);
+}
+
+TEST(Delay, WorkMayRestartItsOwnDelay)
+{
+    ManualScheduler scheduler;
+    Delay delay(scheduler);
+    int runs = 0;
+    std::function<void()> again = [&] {
+        if (++runs < 3)
+            delay.start(1, again);
+    };
+    delay.start(1, again);
+    scheduler.advance(10);
+    EXPECT_EQ(runs, 3);
+    EXPECT_FALSE(delay.isPending());
+}
+
+TEST(Delay, NonFiniteAndNegativeDelaysRunAtOnce)
+{
+    ManualScheduler scheduler;
+    int runs = 0;
+    Delay first(scheduler), second(scheduler), third(scheduler);
+    first.start(-3, [&] { ++runs; });
+    second.start(std::nan(""), [&] { ++runs; });
+    third.start(-std::numeric_limits<double>::infinity(), [&] { ++runs; });
+    scheduler.advance(0);
+    EXPECT_EQ(runs, 3);
+}
+
+TEST(RepeatingTimer, TicksFromThePreviousDeadlineWithoutDrift)
+{
+    ManualScheduler scheduler;
+    const QDateTime start = scheduler.now();
+    RepeatingTimer timer(scheduler);
+    QList<QDateTime> ticks;
+    timer.start(2, [&] { ticks.append(scheduler.now()); });
+    EXPECT_TRUE(timer.isActive());
+    scheduler.advance(7);
+    ASSERT_EQ(ticks.size(), 3);
+    EXPECT_EQ(ticks.at(0), start.addSecs(2));
+    EXPECT_EQ(ticks.at(1), start.addSecs(4));
+    EXPECT_EQ(ticks.at(2), start.addSecs(6));
+}
+
+TEST(RepeatingTimer, StopInsideATickEndsTheTimer)
+{
+    ManualScheduler scheduler;
+    RepeatingTimer timer(scheduler);
+    int ticks = 0;
+    timer.start(1, [&] {
+        if (++ticks == 2)
+            timer.stop();
+    });
+    scheduler.advance(10);
+    EXPECT_EQ(ticks, 2);
+    EXPECT_FALSE(timer.isActive());
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+}
+
+TEST(RepeatingTimer, RestartInsideATickTakesTheNewInterval)
+{
+    ManualScheduler scheduler;
+    const QDateTime start = scheduler.now();
+    RepeatingTimer timer(scheduler);
+    QList<QDateTime> ticks;
+    std::function<void()> tick = [&] {
+        ticks.append(scheduler.now());
+        if (ticks.size() == 1)
+            timer.start(3, tick);
+    };
+    timer.start(1, tick);
+    scheduler.advance(7);
+    ASSERT_EQ(ticks.size(), 3);
+    EXPECT_EQ(ticks.at(1), start.addSecs(4));
+    EXPECT_EQ(ticks.at(2), start.addSecs(7));
+    EXPECT_EQ(timer.interval(), 3);
+    EXPECT_EQ(scheduler.pendingCount(), 1);
+}
+
+TEST(ObservationLoop, CoalescesChangesIntoOneActionOnTheScheduler)
+{
+    ManualScheduler scheduler;
+    QProperty<int> first(0);
+    QProperty<int> second(0);
+    int actions = 0;
+    ObservationLoop loop(
+        scheduler,
+        [&] {
+            first.value();
+            second.value();
+        },
+        [&] { ++actions; });
+
+    first = 1;
+    second = 2;
+    first = 3;
+    EXPECT_EQ(actions, 0) << "the action runs later, on the main loop";
+    scheduler.advance(0);
+    EXPECT_EQ(actions, 1);
+
+    second = 2;
+    scheduler.advance(0);
+    EXPECT_EQ(actions, 1) << "setting an equal value is no change";
+
+    second = 5;
+    scheduler.advance(0);
+    EXPECT_EQ(actions, 2);
+}
+
+TEST(ObservationLoop, TracksWhatTheLastRunRead)
+{
+    ManualScheduler scheduler;
+    QProperty<bool> useFirst(true);
+    QProperty<int> first(0);
+    QProperty<int> second(0);
+    int actions = 0;
+    ObservationLoop loop(
+        scheduler,
+        [&] {
+            if (useFirst.value())
+                first.value();
+            else
+                second.value();
+        },
+        [&] { ++actions; });
+
+    second = 1;
+    scheduler.advance(0);
+    EXPECT_EQ(actions, 0) << "second was not read";
+
+    useFirst = false;
+    scheduler.advance(0);
+    EXPECT_EQ(actions, 1);
+
+    first = 7;
+    scheduler.advance(0);
+    EXPECT_EQ(actions, 1) << "first is no longer read";
+    second = 2;
+    scheduler.advance(0);
+    EXPECT_EQ(actions, 2);
+}
+
+TEST(ObservationLoop, DestroyedLoopActsNoMore)
+{
+    ManualScheduler scheduler;
+    QProperty<int> value(0);
+    int actions = 0;
+    {
+        ObservationLoop loop(scheduler, [&] { value.value(); }, [&] { ++actions; });
+        value = 1;
+    }
+    scheduler.advance(0);
+    value = 2;
+    scheduler.advance(0);
+    EXPECT_EQ(actions, 0);
+}
