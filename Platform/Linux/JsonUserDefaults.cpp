@@ -9,6 +9,8 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 
+#include <cmath>
+
 namespace {
 
 const QString dataKey = QStringLiteral("$data");
@@ -23,8 +25,11 @@ QJsonValue toJson(const QVariant &value)
     case QMetaType::LongLong:
     case QMetaType::UInt:
     case QMetaType::ULongLong:
-    case QMetaType::Float:
-        return value.toDouble();
+    case QMetaType::Float: {
+        // JSON has no infinity or NaN.
+        const double number = value.toDouble();
+        return std::isfinite(number) ? QJsonValue(number) : QJsonValue(QJsonValue::Null);
+    }
     case QMetaType::QString:
         return value.toString();
     case QMetaType::QByteArray:
@@ -118,11 +123,15 @@ QVariant JsonUserDefaults::object(const QString &key) const
 
 void JsonUserDefaults::setObject(const QString &key, const QVariant &value)
 {
-    if (!value.isValid()) {
+    // Keep in memory what the next launch will read: any number becomes a
+    // double, a string list an array, and a value JSON cannot hold (NaN, an
+    // unknown type) is no value.
+    const QVariant stored = fromJson(toJson(value));
+    if (!stored.isValid()) {
         removeObject(key);
         return;
     }
-    update([&](QVariantMap &values) { values.insert(key, value); });
+    update([&](QVariantMap &values) { values.insert(key, stored); });
 }
 
 void JsonUserDefaults::removeObject(const QString &key)
