@@ -1,0 +1,39 @@
+#include "Platform/Symbols.h"
+
+#include <gtest/gtest.h>
+
+TEST(Symbols, KnownNameGivesAnImageTintedInTheColour)
+{
+    const QColor orange(255, 159, 10);
+    const QImage image = Symbols::image(QStringLiteral("timer"), 32, orange);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(32, 32));
+    int drawn = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() < 255)
+                continue;
+            ++drawn;
+            EXPECT_EQ(pixel.rgb(), orange.rgb()) << "at " << x << "," << y;
+        }
+    }
+    EXPECT_GT(drawn, 32 * 32 / 10) << "the symbol covers part of its square";
+}
+
+TEST(Symbols, EveryNameTheAlertsUseHasAFile)
+{
+    for (const char *name : {"timer", "mic.fill", "mic.slash.fill", "checkmark.circle.fill", "speaker.wave.2.fill", "sun.max.fill",
+                             "bolt.fill", "headphones", "moon.fill", "bell.fill"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(Symbols::filePath(QString::fromLatin1(name)));
+    }
+}
+
+TEST(Symbols, UnknownNameOrNoSizeGivesANullImage)
+{
+    EXPECT_FALSE(Symbols::filePath(QStringLiteral("no.such.symbol")));
+    EXPECT_TRUE(Symbols::image(QStringLiteral("no.such.symbol"), 32, Qt::white).isNull());
+    EXPECT_TRUE(Symbols::image(QStringLiteral("Timer"), 32, Qt::white).isNull()) << "names are case-sensitive";
+    EXPECT_TRUE(Symbols::image(QStringLiteral("timer"), 0, Qt::white).isNull());
+}
