@@ -2,6 +2,7 @@
 
 #include "Alerts/BannerCenter.h"
 #include "Alerts/NotchAlertCenter.h"
+#include "Alerts/TimerModel.h"
 #include "App/Preferences.h"
 #include "Audio/MicMute.h"
 #include "Audio/OutputMute.h"
@@ -24,6 +25,7 @@ private:
 
 public:
     NotchAlertCenter alerts;
+    TimerModel timers;
     BannerCenter banners;
     MicMute micMute;
     OutputMute outputMute;
