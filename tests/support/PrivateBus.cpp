@@ -16,8 +16,16 @@ PrivateBus::PrivateBus()
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
 }
 
+QDBusConnection PrivateBus::connect(const QString &name)
+{
+    m_connectionNames.append(name);
+    return QDBusConnection::connectToBus(m_address, name);
+}
+
 PrivateBus::~PrivateBus()
 {
+    for (const QString &name : std::as_const(m_connectionNames))
+        QDBusConnection::disconnectFromBus(name);
     if (m_previousAddress.isEmpty())
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     else

@@ -1,0 +1,93 @@
+#include "Alerts/ExternalAlertListener.h"
+#include "App/CommandLineTool.h"
+#include "Platform/Linux/DBusNotifications.h"
+#include "PrivateBus.h"
+#include "QtPrinters.h"
+#include "QuibProcess.h"
+
+#include <QDBusConnectionInterface>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString notRunningMessage = QStringLiteral("quib: o Quib não está aberto; o aviso não vai aparecer.\n");
+
+class QuibExecutableTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(bus.isRunning()); }
+
+    PrivateBus bus;
+    QDBusConnection observerConnection = bus.connect(QStringLiteral("observer"));
+    QuibProcess quib;
+};
+
+} // namespace
+
+TEST_F(QuibExecutableTest, HelpAndUnknownCommands)
+{
+    for (const char *word : {"help", "-h", "--help"}) {
+        SCOPED_TRACE(word);
+        const auto result = quib.run({QString::fromLatin1(word)});
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out, CommandLineTool::usage + u'\n');
+        EXPECT_EQ(result.err, QString());
+    }
+    for (const QString &word : {QStringLiteral("frobnicate"), QString(), QStringLiteral("Notify"), QStringLiteral("-platform")}) {
+        SCOPED_TRACE(word.toStdString());
+        const auto result = quib.run({word});
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.out, QString());
+        EXPECT_EQ(result.err, QStringLiteral("quib: comando desconhecido \"") + word + QStringLiteral("\"\n\n") + CommandLineTool::usage + u'\n');
+    }
+}
+
+TEST_F(QuibExecutableTest, NotifyWithoutTheAppPostsAndExitsWithOne)
+{
+    QList<DistributedNotifications::Notification> received;
+    DBusNotifications observer(observerConnection);
+    observer.observe(ExternalAlertListener::name, [&](const auto &notification) { received.append(notification); });
+
+    const auto result = quib.run({QStringLiteral("notify"), QStringLiteral("sem"), QStringLiteral("app")});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, notRunningMessage);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000)) << "posted all the same";
+    EXPECT_EQ(received.first().userInfo->value(QStringLiteral("body")), QStringLiteral("sem app"));
+
+    const auto usageError = quib.run({QStringLiteral("notify"), QStringLiteral("--title")});
+    EXPECT_EQ(usageError.exitCode, 2);
+    EXPECT_EQ(usageError.err, CommandLineTool::usage + u'\n');
+}
+
+TEST_F(QuibExecutableTest, NotifyReachesTheRunningAppAndASecondLaunchEndsAtOnce)
+{
+    RunningQuib app(quib);
+    ASSERT_TRUE(app.waitUntilReady(observerConnection));
+    EXPECT_EQ(observerConnection.interface()->servicePid(RunningQuib::busName).value(), app.processId());
+
+    QList<DistributedNotifications::Notification> received;
+    DBusNotifications observer(observerConnection);
+    observer.observe(ExternalAlertListener::name, [&](const auto &notification) { received.append(notification); });
+
+    const auto result = quib.run({QStringLiteral("notify"), QStringLiteral("--title"), QStringLiteral("Build"), QStringLiteral("--silent"),
+                                  QStringLiteral("pronto"), QStringLiteral("✓")});
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, QString());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
+    ASSERT_TRUE(received.first().userInfo);
+    const auto &info = *received.first().userInfo;
+    EXPECT_EQ(info.value(QStringLiteral("title")), QStringLiteral("Build"));
+    EXPECT_EQ(info.value(QStringLiteral("body")), QStringLiteral("pronto ✓"));
+    EXPECT_EQ(info.value(QStringLiteral("sound")), QStringLiteral("0"));
+
+    const auto second = quib.run({}, 10000);
+    ASSERT_TRUE(second.finished) << "a second launch must end by itself";
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(app.isRunning());
+    EXPECT_EQ(observerConnection.interface()->servicePid(RunningQuib::busName).value(), app.processId());
+}

@@ -1,0 +1,70 @@
+#include "QuibProcess.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QTest>
+
+QuibProcess::QuibProcess()
+    : m_environment(QProcessEnvironment::systemEnvironment())
+{
+    const QString config = m_folder.filePath(QStringLiteral("config"));
+    const QString runtime = m_folder.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(config);
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+}
+
+QString QuibProcess::executable()
+{
+    return QStringLiteral(QUIB_BINARY_DIR "/bin/quib");
+}
+
+QuibProcess::Result QuibProcess::run(const QStringList &arguments, int timeoutMs) const
+{
+    QProcess process;
+    process.setProcessEnvironment(m_environment);
+    process.start(executable(), arguments);
+    Result result;
+    result.finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    if (!result.finished) {
+        process.kill();
+        process.waitForFinished(1000);
+    }
+    result.exitCode = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+const QString RunningQuib::busName = QStringLiteral("com.brenvask.Quib");
+
+RunningQuib::RunningQuib(QuibProcess &quib)
+{
+    m_process.setProcessEnvironment(quib.environment());
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.start(QuibProcess::executable(), {});
+    m_process.waitForStarted(5000);
+}
+
+RunningQuib::~RunningQuib()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+}
+
+bool RunningQuib::waitUntilReady(const QDBusConnection &bus, int timeoutMs)
+{
+    return QTest::qWaitFor(
+        [&] { return !isRunning() || bus.interface()->isServiceRegistered(busName).value(); }, timeoutMs)
+        && isRunning();
+}

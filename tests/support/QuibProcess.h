@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QDBusConnection;
+
+// The real `quib` executable of this build, run as a child process with an
+// environment of its own: the current (private) session bus, an offscreen
+// display and temporary configuration and runtime folders.
+class QuibProcess {
+public:
+    struct Result {
+        bool finished = false;
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    QuibProcess();
+
+    static QString executable();
+    QProcessEnvironment &environment() { return m_environment; }
+
+    // Runs a command and waits (bounded) for it to end.
+    Result run(const QStringList &arguments, int timeoutMs = 10000) const;
+
+private:
+    QTemporaryDir m_folder;
+    QProcessEnvironment m_environment;
+};
+
+// The app started without a command word, running until destroyed.
+class RunningQuib {
+public:
+    static const QString busName;
+
+    explicit RunningQuib(QuibProcess &quib);
+    ~RunningQuib();
+    RunningQuib(const RunningQuib &) = delete;
+    RunningQuib &operator=(const RunningQuib &) = delete;
+
+    // Waits (bounded) until the app holds its bus name on `bus`.
+    bool waitUntilReady(const QDBusConnection &bus, int timeoutMs = 10000);
+    qint64 processId() const { return m_process.processId(); }
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+
+private:
+    QProcess m_process;
+};
