@@ -35,17 +35,23 @@ QString programName(const QString &commandOrPath)
     return QFileInfo(commandOrPath).fileName().toLower();
 }
 
-// The first word of an Exec line, without an env prefix or quotes.
+// The program of an Exec line (quoted as a shell would), without an env
+// prefix.
 QString execProgram(const QString &exec)
 {
-    const QStringList words = exec.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-    for (QString word : words) {
-        word.remove(u'"');
-        if (word == u"env" || word.contains(u'='))
+    gchar **words = nullptr;
+    if (exec.isEmpty() || !g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &words, nullptr))
+        return {};
+    QString program;
+    for (gchar **word = words; *word; ++word) {
+        const QString text = QString::fromUtf8(*word);
+        if (text == u"env" || text.contains(u'='))
             continue;
-        return programName(word);
+        program = programName(text);
+        break;
     }
-    return {};
+    g_strfreev(words);
+    return program;
 }
 
 } // namespace
