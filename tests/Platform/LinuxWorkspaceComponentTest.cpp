@@ -105,8 +105,9 @@ TEST_F(LinuxWorkspaceTest, ProcessBelongsToTheApplicationThatRunsItsExecutable)
     ASSERT_TRUE(odd);
     EXPECT_EQ(odd->bundleIdentifier, QStringLiteral("quibtestodd"));
 
-    const QList<Workspace::RunningApplication> all = workspace.runningApplications(QStringLiteral("quibtestapp"));
-    EXPECT_EQ(all, QList<Workspace::RunningApplication>{*application});
+    // Tests running in parallel may run the same program too.
+    EXPECT_TRUE(workspace.runningApplications(QStringLiteral("quibtestapp")).contains(*application));
+    EXPECT_TRUE(workspace.runningApplications(QStringLiteral("quibtestunlisted")).isEmpty());
 }
 
 TEST_F(LinuxWorkspaceTest, HiddenAndTerminalEntriesAreNotRegular)
@@ -126,7 +127,6 @@ TEST_F(LinuxWorkspaceTest, ProcessesWithoutAnEntryAreNoApplication)
     EXPECT_EQ(workspace.runningApplication(startProgram(QStringLiteral("quibtestunlisted"))), std::nullopt);
     EXPECT_EQ(workspace.runningApplication(0), std::nullopt);
     EXPECT_EQ(workspace.runningApplication(std::numeric_limits<int>::max()), std::nullopt);
-    EXPECT_TRUE(workspace.runningApplications(QStringLiteral("quibtestapp")).isEmpty());
 }
 
 TEST_F(LinuxWorkspaceTest, ProcessesOfThisExecutableAreQuibItself)
