@@ -43,19 +43,24 @@ std::optional<QColor> ExternalAlertListener::color(const QString &named)
         hex.remove(0, 1);
     if (hex.size() != 6)
         return std::nullopt;
-    for (const QChar character : hex) {
-        if (!std::isxdigit(static_cast<unsigned char>(character.toLatin1())) || character.unicode() > 0x7f)
-            return std::nullopt;
-    }
+    const auto isHexDigit = [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    };
+    if (!std::all_of(hex.begin(), hex.end(), isHexDigit))
+        return std::nullopt;
     const uint rgb = hex.toUInt(nullptr, 16);
     return QColor::fromRgb((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
 }
 
 std::optional<double> ExternalAlertListener::duration(const QString &text)
 {
-    const QByteArray bytes = text.toLatin1();
+    QByteArray bytes = text.toLatin1();
     if (text.isEmpty() || bytes.size() != text.size())
         return std::nullopt;
+    // A decimal number may carry an explicit plus sign ("+2.5"); from_chars
+    // accepts only the minus.
+    if (bytes.startsWith('+') && bytes.size() > 1 && bytes.at(1) != '-')
+        bytes.remove(0, 1);
     double value = 0;
     const auto [end, error] = std::from_chars(bytes.constData(), bytes.constData() + bytes.size(), value);
     // Out of range ("1e400"), NaN and infinities are unreadable: a banner

@@ -147,7 +147,8 @@ TEST_F(ExternalAlertListenerTest, DurationFallsBackToTheSettingUnlessItIsAFinite
         {QStringLiteral("2.5"), 2.5},  {QStringLiteral("0"), 0},        {QStringLiteral("-3"), -3},      {QStringLiteral("1e3"), 1000},
         {QStringLiteral("abc"), 9},    {QStringLiteral(""), 9},         {QStringLiteral("nan"), 9},      {QStringLiteral("inf"), 9},
         {QStringLiteral("-inf"), 9},   {QStringLiteral("infinity"), 9}, {QStringLiteral("1e400"), 9},    {QStringLiteral("2.5s"), 9},
-        {QStringLiteral(" 2"), 9},     {QStringLiteral("٣"), 9},
+        {QStringLiteral(" 2"), 9},     {QStringLiteral("٣"), 9},        {QStringLiteral("+2.5"), 2.5},   {QStringLiteral("+-2"), 9},
+        {QStringLiteral("+"), 9},
     };
     for (const auto &[text, expected] : rows) {
         SCOPED_TRACE(text.toStdString());
