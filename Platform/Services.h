@@ -4,6 +4,7 @@ class AudioSystem;
 class DistributedNotifications;
 class KeyCapture;
 class Scheduler;
+class Screens;
 class SoundPlayer;
 class UserDefaults;
 class WindowServer;
@@ -20,4 +21,5 @@ struct Services {
     AudioSystem &audio;
     KeyCapture &keyCapture;
     WindowServer &windowServer;
+    Screens &screens;
 };

@@ -3,6 +3,7 @@
 #include "Platform/Fake/FakeAudioSystem.h"
 #include "Platform/Fake/FakeDistributedNotifications.h"
 #include "Platform/Fake/FakeKeyCapture.h"
+#include "Platform/Fake/FakeScreens.h"
 #include "Platform/Fake/FakeSoundPlayer.h"
 #include "Platform/Fake/FakeUserDefaults.h"
 #include "Platform/Fake/FakeWindowServer.h"
@@ -20,6 +21,7 @@ struct FakePlatform {
     FakeAudioSystem audio;
     FakeKeyCapture keyCapture;
     FakeWindowServer windowServer;
+    FakeScreens screens;
 
-    Services services() { return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer}; }
+    Services services() { return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens}; }
 };

@@ -2,6 +2,7 @@
 
 #include "Platform/Linux/DBusNotifications.h"
 #include "Platform/Linux/JsonUserDefaults.h"
+#include "Platform/Linux/LinuxScreens.h"
 #include "Platform/Linux/LinuxWorkspace.h"
 #include "Platform/Linux/ProcessSoundPlayer.h"
 #include "Platform/Linux/PulseAudioSystem.h"
@@ -13,6 +14,7 @@
 
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QGuiApplication>
 
 namespace {
 
@@ -68,6 +70,21 @@ std::unique_ptr<Service> overDisplay(XcbConnection *x11)
     return std::make_unique<Inert>();
 }
 
+// Without a graphical application there are no displays to put a notch on.
+class InertScreens final : public Screens {
+public:
+    QList<Screen> screens() const override { return {}; }
+    void observeChanges(Handler) override {}
+};
+
+std::unique_ptr<Screens> makeScreens()
+{
+    if (qGuiApp)
+        return std::make_unique<LinuxScreens>();
+    qCWarning(lcPlatform, "Quib: no graphical session; no notch can be shown");
+    return std::make_unique<InertScreens>();
+}
+
 } // namespace
 
 struct LinuxPlatform::Private {
@@ -80,6 +97,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<XcbConnection> x11 = openDisplay();
     std::unique_ptr<KeyCapture> keyCapture = overDisplay<KeyCapture, X11KeyCapture, InertKeyCapture>(x11.get());
     std::unique_ptr<WindowServer> windowServer = overDisplay<WindowServer, X11WindowServer, InertWindowServer>(x11.get());
+    std::unique_ptr<Screens> screens = makeScreens();
 };
 
 LinuxPlatform::LinuxPlatform()
@@ -91,5 +109,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 
 Services LinuxPlatform::services()
 {
-    return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer};
+    return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens};
 }
