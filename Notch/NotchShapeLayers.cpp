@@ -97,10 +97,12 @@ NotchShapeLayers::NotchShapeLayers(const NotchMetrics &metrics, const QRectF &fr
     m_content = new SilhouetteClip(frame.size());
     m_content->setPos(frame.topLeft());
 
-    m_shadowFade = Fade{.item = m_shadow, .from = 0, .target = 0};
-    m_outlineFade = Fade{.item = m_outline, .from = 0, .target = 0};
-    m_canvasFade = Fade{.item = m_canvas};
-    m_contentFade = Fade{.item = m_content};
+    m_shadowFade.item = m_shadow;
+    m_outlineFade.item = m_outline;
+    m_canvasFade.item = m_canvas;
+    m_contentFade.item = m_content;
+    for (Fade *fade : {&m_shadowFade, &m_outlineFade, &m_canvasFade, &m_contentFade})
+        fade->from = fade->target = fade->item->opacity();
 }
 
 NotchShapeLayers::~NotchShapeLayers()
