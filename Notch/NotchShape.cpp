@@ -5,23 +5,18 @@
 QPainterPath NotchShape::path(const QRectF &rect) const
 {
     QPainterPath path;
-    if (rect.width() <= 0 || rect.height() <= 0)
-        return path;
-
     // Ears never take more than a quarter of the width.
-    const qreal t = std::max<qreal>(0, std::min(rect.width() * 0.25, topRadius));
+    const qreal t = std::min(rect.width() * 0.25, topRadius);
 
     if (pill) {
         const QRectF inset = rect.adjusted(t, 0, -t, 0);
-        const qreal r = std::max<qreal>(0, std::min({inset.width() * 0.5, inset.height() * 0.5, bottomRadius}));
+        const qreal r = std::min({inset.width() * 0.5, inset.height() * 0.5, bottomRadius});
         path.addRoundedRect(inset, r, r);
         return path;
     }
 
-    // The bottom corners fit below the ears and within the body; never
-    // negative, or a silhouette lower than its ears would bulge out below
-    // its rectangle.
-    const qreal b = std::max<qreal>(0, std::min({rect.height() - t, (rect.width() - 2 * t) * 0.5, bottomRadius}));
+    // The bottom corners fit below the ears and within the body.
+    const qreal b = std::min({rect.height() - t, (rect.width() - 2 * t) * 0.5, bottomRadius});
     const qreal left = rect.left();
     const qreal right = rect.right();
     const qreal top = rect.top();

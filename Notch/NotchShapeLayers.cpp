@@ -139,6 +139,8 @@ void NotchShapeLayers::set(const NotchGeometry &geometry)
     m_morph.reset();
     m_isMorphing = false;
     show(pathFor(geometry));
+    if (!isMoving())
+        m_frames.stop();
 }
 
 void NotchShapeLayers::animate(const NotchGeometry &target)
@@ -204,12 +206,10 @@ void NotchShapeLayers::frame()
         return;
     }
     const QDateTime now = m_scheduler.now();
-    bool moving = false;
 
     if (m_isMorphing) {
         show(pathFor(m_morph->value(now)));
         m_isMorphing = m_morph->start.msecsTo(now) / 1000.0 < m_morph->duration();
-        moving = m_isMorphing;
     }
 
     for (Fade *fade : {&m_shadowFade, &m_outlineFade, &m_canvasFade, &m_contentFade}) {
@@ -218,9 +218,13 @@ void NotchShapeLayers::frame()
         const double progress = std::clamp(fade->start.msecsTo(now) / 1000.0 / fade->duration, 0.0, 1.0);
         fade->item->setOpacity(fade->from + (fade->target - fade->from) * easeInEaseOut().valueForProgress(progress));
         fade->isRunning = progress < 1;
-        moving = moving || fade->isRunning;
     }
 
-    if (!moving)
+    if (!isMoving())
         m_frames.stop();
+}
+
+bool NotchShapeLayers::isMoving() const
+{
+    return m_isMorphing || m_shadowFade.isRunning || m_outlineFade.isRunning || m_canvasFade.isRunning || m_contentFade.isRunning;
 }

@@ -79,6 +79,7 @@ private:
     void fade(Fade &fade, qreal target, double duration);
     void startFrames();
     void frame();
+    bool isMoving() const;
     bool hasItems() const { return m_canvas && m_content; }
 
     Scheduler &m_scheduler;
