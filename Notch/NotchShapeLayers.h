@@ -6,6 +6,7 @@
 #include "Support/Scheduler.h"
 
 #include <QDateTime>
+#include <QGraphicsObject>
 #include <QObject>
 #include <QPainterPath>
 #include <QPointer>
@@ -13,8 +14,6 @@
 
 #include <optional>
 
-class QGraphicsItem;
-class QGraphicsObject;
 class QGraphicsPathItem;
 
 // The silhouette of one notch panel as scene items, morphing between the
