@@ -1,5 +1,7 @@
 #include "Platform/Linux/LinuxScreens.h"
 
+#include "Platform/WindowServer.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -28,7 +30,7 @@ QList<Screens::Screen> LinuxScreens::screens() const
     QList<Screen> result;
     for (const QScreen *screen : ordered) {
         Screen described;
-        described.identifier = screen->name();
+        described.identifier = WindowServer::identifier(*screen).value_or(QString());
         described.frame = screen->geometry();
         described.visibleFrame = screen->availableGeometry();
         described.backingScaleFactor = screen->devicePixelRatio();

@@ -9,8 +9,9 @@
 class QScreen;
 
 // Screens of the Qt platform (X11 through xcb): frames and scale from
-// QScreen, the visible frame from the desktop's work area, the connector name
-// as identifier. X11 has no camera housing.
+// QScreen, the visible frame from the desktop's work area, and as identifier
+// the monitor name that WindowServer reports full-screen displays by. X11 has
+// no camera housing.
 class LinuxScreens final : public Screens {
 public:
     // Needs a QGuiApplication.
