@@ -7,6 +7,9 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // Symbol name → icon file name (without ".svg").
@@ -122,6 +125,24 @@ QImage image(const QString &name, int pixelSize, const QColor &color)
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(result.rect(), color);
     return result;
+}
+
+void draw(QPainter &painter, const QRectF &box, const QString &name, const QColor &color)
+{
+    const double side = std::min(box.width(), box.height());
+    const QRectF square(box.center().x() - side / 2, box.center().y() - side / 2, side, side);
+    // The size in device pixels: the painter may scale (a zoomed scene, a
+    // high-density screen).
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QRectF onDevice = painter.deviceTransform().mapRect(square);
+    const int pixels = static_cast<int>(std::ceil(std::max(onDevice.width(), onDevice.height()) * ratio));
+    const QImage symbol = image(name, pixels, color);
+    if (symbol.isNull())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(square, symbol);
+    painter.restore();
 }
 
 } // namespace Symbols

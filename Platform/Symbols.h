@@ -2,9 +2,12 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRectF>
 #include <QString>
 
 #include <optional>
+
+class QPainter;
 
 // Symbol images by their symbol names ("mic.slash.fill", "timer", ...). Each
 // known name maps to one SVG of the vendored icon set in share/quib/symbols
@@ -17,5 +20,9 @@ std::optional<QString> filePath(const QString &name);
 // The symbol drawn in `color`, fitted into a square of `pixelSize` pixels
 // (keeping its aspect ratio), or a null image for an unknown name.
 QImage image(const QString &name, int pixelSize, const QColor &color);
+
+// Draws the symbol in `color` fitted into `box` (logical coordinates), sharp
+// at the painter's device pixel ratio. Draws nothing for an unknown name.
+void draw(QPainter &painter, const QRectF &box, const QString &name, const QColor &color);
 
 } // namespace Symbols

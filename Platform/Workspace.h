@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -36,6 +37,8 @@ public:
     virtual std::optional<QString> urlForApplication(const QString &bundleIdentifier) const = 0;
     // The name a file manager shows for the application at `url`.
     virtual QString displayName(const QString &url) const = 0;
+    // The icon of the application at `url`; a null image when it has none.
+    virtual QImage iconForApplication(const QString &url) const = 0;
 
     // Brings a running application's windows to the front.
     virtual bool activate(const RunningApplication &application) = 0;

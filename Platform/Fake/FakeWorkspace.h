@@ -6,8 +6,8 @@
 #include <QStringList>
 
 // A workspace described by a test: processes with their parents and
-// applications, installed applications, the frontmost one. Records
-// activations and launches.
+// applications, installed applications with their icons, the frontmost one.
+// Records activations, launches and icon requests.
 class FakeWorkspace final : public Workspace {
 public:
     struct Process {
@@ -48,6 +48,11 @@ public:
         }
         return {};
     }
+    QImage iconForApplication(const QString &url) const override
+    {
+        iconRequests.append(url);
+        return icons.value(url);
+    }
     bool activate(const RunningApplication &application) override
     {
         activated.append(application.bundleIdentifier);
@@ -64,7 +69,10 @@ public:
     QHash<qint64, Process> processes;
     // Bundle identifier → (url, display name).
     QHash<QString, std::pair<QString, QString>> installed;
+    // Application url → icon.
+    QHash<QString, QImage> icons;
     std::optional<RunningApplication> frontmost;
+    mutable QStringList iconRequests;
     QStringList activated;
     QStringList opened;
 };

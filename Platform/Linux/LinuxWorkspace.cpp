@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QRegularExpression>
 
 #include <gio/gdesktopappinfo.h>
@@ -269,6 +270,31 @@ QString LinuxWorkspace::displayName(const QString &url) const
     const QString name = fromGChar(g_app_info_get_display_name(G_APP_INFO(info)));
     g_object_unref(info);
     return name;
+}
+
+QImage LinuxWorkspace::iconForApplication(const QString &url) const
+{
+    // Large enough for any banner or list icon; views scale it down.
+    constexpr int iconPixels = 128;
+    GDesktopAppInfo *info = g_desktop_app_info_new_from_filename(url.toUtf8().constData());
+    if (!info)
+        return {};
+    QIcon icon;
+    GIcon *entryIcon = g_app_info_get_icon(G_APP_INFO(info));
+    if (entryIcon && G_IS_FILE_ICON(entryIcon)) {
+        char *path = g_file_get_path(g_file_icon_get_file(G_FILE_ICON(entryIcon)));
+        icon = QIcon(fromGChar(path));
+        g_free(path);
+    } else if (entryIcon && G_IS_THEMED_ICON(entryIcon)) {
+        // Names from the most to the least specific; the first the theme has
+        // wins.
+        for (const gchar *const *name = g_themed_icon_get_names(G_THEMED_ICON(entryIcon)); name && *name && icon.isNull(); ++name)
+            icon = QIcon::fromTheme(fromGChar(*name));
+    }
+    g_object_unref(info);
+    if (icon.isNull())
+        return {};
+    return icon.pixmap(QSize(iconPixels, iconPixels)).toImage();
 }
 
 bool LinuxWorkspace::activate(const RunningApplication &application)

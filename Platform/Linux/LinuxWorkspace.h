@@ -28,6 +28,7 @@ public:
     std::optional<qint64> parentProcessIdentifier(qint64 pid) const override;
     std::optional<QString> urlForApplication(const QString &bundleIdentifier) const override;
     QString displayName(const QString &url) const override;
+    QImage iconForApplication(const QString &url) const override;
     bool activate(const RunningApplication &application) override;
     void openApplication(const QString &url) override;
 

@@ -1,0 +1,37 @@
+#include "Support/FrameAnimation.h"
+
+#include <algorithm>
+
+FrameAnimation::FrameAnimation(Scheduler &scheduler, double duration, std::function<void()> frame)
+    : m_scheduler(scheduler)
+    , m_duration(duration)
+    , m_frame(std::move(frame))
+    , m_ticks(scheduler)
+{
+}
+
+void FrameAnimation::start()
+{
+    m_start = m_scheduler.now();
+    m_ticks.start(1.0 / framesPerSecond, [this] {
+        if (progress() >= 1.0)
+            m_ticks.stop();
+        m_frame();
+    });
+}
+
+void FrameAnimation::stop()
+{
+    m_ticks.stop();
+}
+
+double FrameAnimation::progress() const
+{
+    if (!m_ticks.isActive() || m_duration <= 0)
+        return 1.0;
+    const double linear = std::clamp(m_start.msecsTo(m_scheduler.now()) / 1000.0 / m_duration, 0.0, 1.0);
+    // Ease-out (cubic): quick at first, settling at the end, like the
+    // springs these fades stand for.
+    const double remaining = 1.0 - linear;
+    return 1.0 - remaining * remaining * remaining;
+}
