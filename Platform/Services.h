@@ -1,8 +1,11 @@
 #pragma once
 
 class AudioSystem;
+class Credentials;
 class DistributedNotifications;
+class EventStore;
 class KeyCapture;
+class LocationProvider;
 class Scheduler;
 class Screens;
 class SoundPlayer;
@@ -22,4 +25,7 @@ struct Services {
     KeyCapture &keyCapture;
     WindowServer &windowServer;
     Screens &screens;
+    EventStore &eventStore;
+    LocationProvider &location;
+    Credentials &credentials;
 };

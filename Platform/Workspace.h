@@ -3,6 +3,9 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QUrl>
+
+#include <functional>
 
 #include <optional>
 
@@ -44,4 +47,12 @@ public:
     virtual bool activate(const RunningApplication &application) = 0;
     // Starts the application at `url`, without waiting for it.
     virtual void openApplication(const QString &url) = 0;
+
+    // Whether an installed application opens links like `url` (by scheme).
+    virtual bool canOpen(const QUrl &url) const = 0;
+    // Opens a link in the application registered for it, or the browser.
+    virtual void open(const QUrl &url) = 0;
+    // Calls `handler` on the main thread each time the computer wakes from
+    // sleep. The observation lasts as long as this object.
+    virtual void observeWake(std::function<void()> handler) = 0;
 };

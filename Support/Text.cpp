@@ -2,6 +2,8 @@
 
 #include <QTextBoundaryFinder>
 
+#include <charconv>
+
 namespace Text {
 
 QString prefixGraphemes(const QString &text, int count)
@@ -14,6 +16,26 @@ QString prefixGraphemes(const QString &text, int count)
         if (++seen == count)
             return text.left(finder.position());
     }
+    return text;
+}
+
+int graphemeCount(const QString &text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (finder.toNextBoundary() != -1)
+        ++count;
+    return count;
+}
+
+QString shortestDecimal(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+    const bool integral = !text.contains(u'.') && !text.contains(u'e') && !text.contains(u'n') && !text.contains(u'i');
+    if (integral)
+        text += QStringLiteral(".0");
     return text;
 }
 

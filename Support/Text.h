@@ -9,4 +9,12 @@ namespace Text {
 // is never cut in half.
 QString prefixGraphemes(const QString &text, int count);
 
+// The number of user-perceived characters (grapheme clusters) of `text`.
+int graphemeCount(const QString &text);
+
+// The shortest decimal text that reads back to `value`, always with a
+// fractional part or an exponent (1000 gives "1000.0", 52.52 gives "52.52"),
+// in the C locale whatever the user's locale is.
+QString shortestDecimal(double value);
+
 } // namespace Text

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "Platform/Fake/FakeAudioSystem.h"
+#include "Platform/Fake/FakeCredentials.h"
 #include "Platform/Fake/FakeDistributedNotifications.h"
+#include "Platform/Fake/FakeEventStore.h"
 #include "Platform/Fake/FakeKeyCapture.h"
+#include "Platform/Fake/FakeLocationProvider.h"
 #include "Platform/Fake/FakeScreens.h"
 #include "Platform/Fake/FakeSoundPlayer.h"
 #include "Platform/Fake/FakeUserDefaults.h"
@@ -22,6 +25,13 @@ struct FakePlatform {
     FakeKeyCapture keyCapture;
     FakeWindowServer windowServer;
     FakeScreens screens;
+    FakeEventStore eventStore;
+    FakeLocationProvider location;
+    FakeCredentials credentials;
 
-    Services services() { return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens}; }
+    Services services()
+    {
+        return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
+                        eventStore, location, credentials};
+    }
 };

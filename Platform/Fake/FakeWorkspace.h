@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <vector>
+
 // A workspace described by a test: processes with their parents and
 // applications, installed applications with their icons, the frontmost one.
 // Records activations, launches and icon requests.
@@ -59,6 +61,17 @@ public:
         return true;
     }
     void openApplication(const QString &url) override { opened.append(url); }
+    bool canOpen(const QUrl &url) const override { return openableSchemes.contains(url.scheme().toLower()); }
+    void open(const QUrl &url) override { openedLinks.append(url); }
+    void observeWake(std::function<void()> handler) override { m_wakeHandlers.push_back(std::move(handler)); }
+
+    // As if the computer had just woken from sleep.
+    void wake()
+    {
+        const auto handlers = m_wakeHandlers;
+        for (const auto &handler : handlers)
+            handler();
+    }
 
     // Adds a running application with process id `pid` under `parent`.
     void addApplication(qint64 pid, qint64 parent, const QString &bundleIdentifier, bool regular = true)
@@ -75,4 +88,10 @@ public:
     mutable QStringList iconRequests;
     QStringList activated;
     QStringList opened;
+    // Schemes that an installed application opens ("zoommtg", "msteams").
+    QStringList openableSchemes;
+    QList<QUrl> openedLinks;
+
+private:
+    std::vector<std::function<void()>> m_wakeHandlers;
 };

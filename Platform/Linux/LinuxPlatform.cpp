@@ -1,6 +1,9 @@
 #include "Platform/Linux/LinuxPlatform.h"
 
 #include "Platform/Linux/DBusNotifications.h"
+#include "Platform/Linux/GeoClueLocationProvider.h"
+#include "Platform/Linux/IcsEventStore.h"
+#include "Platform/Linux/LinuxCredentials.h"
 #include "Platform/Linux/JsonUserDefaults.h"
 #include "Platform/Linux/LinuxScreens.h"
 #include "Platform/Linux/LinuxWorkspace.h"
@@ -85,6 +88,31 @@ std::unique_ptr<Screens> makeScreens()
     return std::make_unique<InertScreens>();
 }
 
+// Without GeoClue the location is never known; requests fail at once.
+class InertLocationProvider final : public LocationProvider {
+public:
+    void setDelegate(Delegate *delegate) override { m_delegate = delegate; }
+    void setDesiredAccuracy(double) override {}
+    AuthorizationStatus authorizationStatus() const override { return AuthorizationStatus::restricted; }
+    void requestLocation() override
+    {
+        if (m_delegate)
+            m_delegate->locationFailed(QStringLiteral("no location service"));
+    }
+
+private:
+    Delegate *m_delegate = nullptr;
+};
+
+std::unique_ptr<LocationProvider> makeLocationProvider()
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (GeoClueLocationProvider::isAvailable(bus))
+        return std::make_unique<GeoClueLocationProvider>(bus, QStringLiteral("com.brenvask.Quib"));
+    qCWarning(lcPlatform, "Quib: no GeoClue2 on the system bus; the weather has no location");
+    return std::make_unique<InertLocationProvider>();
+}
+
 } // namespace
 
 struct LinuxPlatform::Private {
@@ -98,6 +126,9 @@ struct LinuxPlatform::Private {
     std::unique_ptr<KeyCapture> keyCapture = overDisplay<KeyCapture, X11KeyCapture, InertKeyCapture>(x11.get());
     std::unique_ptr<WindowServer> windowServer = overDisplay<WindowServer, X11WindowServer, InertWindowServer>(x11.get());
     std::unique_ptr<Screens> screens = makeScreens();
+    IcsEventStore eventStore;
+    std::unique_ptr<LocationProvider> location = makeLocationProvider();
+    LinuxCredentials credentials;
 };
 
 LinuxPlatform::LinuxPlatform()
@@ -109,5 +140,6 @@ LinuxPlatform::~LinuxPlatform() = default;
 
 Services LinuxPlatform::services()
 {
-    return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens};
+    return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
+                    d->eventStore, *d->location, d->credentials};
 }

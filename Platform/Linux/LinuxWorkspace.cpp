@@ -2,6 +2,7 @@
 
 #include "Support/Log.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,8 @@
 #include <xcb/xcb_ewmh.h>
 
 #include <unistd.h>
+
+#include <vector>
 
 const QString LinuxWorkspace::ownIdentifier = QStringLiteral("com.brenvask.Quib");
 
@@ -110,6 +113,22 @@ struct LinuxWorkspace::X11 {
             windows.append(list.windows[i]);
         xcb_ewmh_get_windows_reply_wipe(&list);
         return windows;
+    }
+};
+
+class LinuxWorkspace::SleepWatcher : public QObject {
+    Q_OBJECT
+public:
+    std::vector<std::function<void()>> handlers;
+
+public Q_SLOTS:
+    void prepareForSleep(bool sleeping)
+    {
+        if (sleeping)
+            return;
+        const auto current = handlers;
+        for (const auto &handler : current)
+            handler();
     }
 };
 
@@ -328,3 +347,39 @@ void LinuxWorkspace::openApplication(const QString &url)
     }
     g_object_unref(info);
 }
+
+bool LinuxWorkspace::canOpen(const QUrl &url) const
+{
+    const QByteArray scheme = url.scheme().toLower().toUtf8();
+    if (scheme.isEmpty())
+        return false;
+    GAppInfo *info = g_app_info_get_default_for_uri_scheme(scheme.constData());
+    if (!info)
+        return false;
+    g_object_unref(info);
+    return true;
+}
+
+void LinuxWorkspace::open(const QUrl &url)
+{
+    GError *error = nullptr;
+    if (!g_app_info_launch_default_for_uri(url.toString(QUrl::FullyEncoded).toUtf8().constData(), nullptr, &error)) {
+        qCWarning(lcPlatform, "Quib: could not open %s: %s", qPrintable(url.toDisplayString()), error ? error->message : "unknown error");
+        g_clear_error(&error);
+    }
+}
+
+void LinuxWorkspace::observeWake(std::function<void()> handler)
+{
+    if (!m_sleepWatcher) {
+        m_sleepWatcher = std::make_unique<SleepWatcher>();
+        QDBusConnection bus = QDBusConnection::systemBus();
+        if (!bus.isConnected()
+            || !bus.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
+                            QStringLiteral("PrepareForSleep"), m_sleepWatcher.get(), SLOT(prepareForSleep(bool))))
+            qCWarning(lcPlatform, "Quib: no logind on the system bus; wake-ups from sleep go unnoticed");
+    }
+    m_sleepWatcher->handlers.push_back(std::move(handler));
+}
+
+#include "LinuxWorkspace.moc"

@@ -14,7 +14,8 @@
 // own executable; the launcher recorded the desktop file in its environment
 // (GIO_LAUNCHED_DESKTOP_FILE with its pid); systemd placed it in the
 // application's scope (app-…-<id>-<n>.scope); or its executable's name is the
-// one the desktop entry runs (Exec, TryExec or StartupWMClass).
+// one the desktop entry runs (Exec, TryExec or StartupWMClass). Links open
+// through GIO with the application registered for their scheme.
 class LinuxWorkspace final : public Workspace {
 public:
     static const QString ownIdentifier;
@@ -31,6 +32,10 @@ public:
     QImage iconForApplication(const QString &url) const override;
     bool activate(const RunningApplication &application) override;
     void openApplication(const QString &url) override;
+    bool canOpen(const QUrl &url) const override;
+    void open(const QUrl &url) override;
+    // Wake-ups are logind's PrepareForSleep(false) on the system bus.
+    void observeWake(std::function<void()> handler) override;
 
 private:
     struct Entry {
@@ -48,4 +53,6 @@ private:
     mutable QHash<QString, QString> m_idsByProgram;
     struct X11;
     mutable std::unique_ptr<X11> m_x11;
+    class SleepWatcher;
+    std::unique_ptr<SleepWatcher> m_sleepWatcher;
 };

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QColor>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+// The user's calendars and their events. Repeating events come back as one
+// event per occurrence; an occurrence that was cancelled does not come back.
+class EventStore {
+public:
+    // The app's access to the events; only fullAccess lets it read them.
+    enum class AuthorizationStatus { notDetermined, restricted, denied, fullAccess, writeOnly };
+
+    struct Calendar {
+        QString identifier;
+        QString title;
+        // The title of the account the calendar belongs to; empty when none.
+        QString sourceTitle;
+        std::optional<QColor> color;
+    };
+
+    struct Event {
+        // Shared by every occurrence of a repeating event.
+        QString itemIdentifier;
+        std::optional<QString> title;
+        QDateTime start;
+        QDateTime end;
+        bool isAllDay = false;
+        QString calendarIdentifier;
+        std::optional<QColor> calendarColor;
+        std::optional<QUrl> url;
+        std::optional<QString> location;
+        std::optional<QString> notes;
+    };
+
+    virtual ~EventStore() = default;
+
+    virtual AuthorizationStatus authorizationStatus() const = 0;
+    // Every calendar, in the store's own order.
+    virtual QList<Calendar> calendars() = 0;
+    // The events of those calendars that overlap [start, end), including
+    // all-day events and events that began earlier or end later.
+    virtual QList<Event> events(const QDateTime &start, const QDateTime &end, const QStringList &calendarIdentifiers) = 0;
+    // Calls `handler` on the main thread whenever calendars or events may
+    // have changed. The observation lasts as long as this object.
+    virtual void observeChanges(std::function<void()> handler) = 0;
+};
