@@ -2,12 +2,15 @@
 
 AppModel::AppModel(const Services &services)
     : m_services(services)
+    , weather(services.scheduler, services.location)
     , alerts(services.scheduler)
     , timers(services.scheduler)
     , banners(services.scheduler, services.workspace)
     , micMute(services.audio, services.keyCapture)
     , outputMute(services.audio)
+    , claudeUsage(services)
     , preferences(services.defaults)
+    , calendar(preferences, services, sounds, permissionNotifications)
     , sounds(services.soundPlayer)
 {
 }

@@ -3,10 +3,14 @@
 #include "Alerts/BannerCenter.h"
 #include "Alerts/NotchAlertCenter.h"
 #include "Alerts/TimerModel.h"
+#include "App/ClaudeUsage.h"
 #include "App/Preferences.h"
 #include "Audio/MicMute.h"
 #include "Audio/OutputMute.h"
+#include "Calendar/CalendarModel.h"
+#include "Calendar/WeatherModel.h"
 #include "Platform/Services.h"
+#include "Shared/PermissionNotifications.h"
 #include "Shared/Sounds.h"
 
 // The root model: owns every model for the life of the process. Controllers
@@ -24,11 +28,16 @@ private:
     Services m_services;
 
 public:
+    WeatherModel weather;
     NotchAlertCenter alerts;
     TimerModel timers;
     BannerCenter banners;
     MicMute micMute;
     OutputMute outputMute;
+    ClaudeUsage claudeUsage;
     Preferences preferences;
+    // "QuibPermissionsChanged": the permissions model tells the calendar.
+    PermissionNotifications permissionNotifications;
+    CalendarModel calendar;
     Sounds sounds;
 };

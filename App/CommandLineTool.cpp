@@ -2,10 +2,12 @@
 
 #include "Alerts/ExternalAlertListener.h"
 #include "Platform/Linux/DBusNotifications.h"
+#include "Platform/Linux/JsonUserDefaults.h"
 #include "Platform/Linux/LinuxWorkspace.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QFile>
 
 #include <unistd.h>
 
@@ -72,9 +74,12 @@ bool CommandLineTool::runIfNeeded(int argc, char **argv)
         QCoreApplication application(argc, argv);
         DBusNotifications notifications(QDBusConnection::sessionBus());
         LinuxWorkspace workspace;
+        JsonUserDefaults defaults;
+        QFile in;
+        in.open(stdin, QIODevice::ReadOnly);
         QTextStream out(stdout);
         QTextStream err(stderr);
-        CommandLineTool tool(notifications, workspace, out, err);
+        CommandLineTool tool(notifications, workspace, defaults, in, out, err);
         status = tool.run(arguments);
         out.flush();
         err.flush();
@@ -83,11 +88,15 @@ bool CommandLineTool::runIfNeeded(int argc, char **argv)
     std::exit(status);
 }
 
-CommandLineTool::CommandLineTool(DistributedNotifications &notifications, Workspace &workspace, QTextStream &out, QTextStream &err)
+CommandLineTool::CommandLineTool(DistributedNotifications &notifications, Workspace &workspace, UserDefaults &defaults, QIODevice &in, QTextStream &out,
+                                 QTextStream &err, QString usagePath)
     : m_notifications(notifications)
     , m_workspace(workspace)
+    , m_defaults(defaults)
+    , m_in(in)
     , m_out(out)
     , m_err(err)
+    , m_usagePath(std::move(usagePath))
 {
 }
 
@@ -100,10 +109,10 @@ int CommandLineTool::run(const QStringList &arguments)
         m_out << usage << '\n';
         return 0;
     }
-    if (word == u"claude-hook" || word == u"claude-statusline") {
-        m_err << "quib: o comando \"" << word << "\" ainda não está disponível nesta versão.\n";
-        return 1;
-    }
+    if (word == u"claude-hook")
+        return claudeHook();
+    if (word == u"claude-statusline")
+        return claudeStatusLine();
     m_err << "quib: comando desconhecido \"" << word << "\"\n\n" << usage << '\n';
     return 2;
 }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "App/ClaudeUsageStore.h"
 #include "Platform/DistributedNotifications.h"
 
+#include <QJsonObject>
 #include <QMap>
 #include <QStringList>
 #include <QTextStream>
 
 #include <optional>
 
+class QIODevice;
+class UserDefaults;
 class Workspace;
 
 // The `quib` commands: the same executable run with a command word does that
@@ -34,7 +38,10 @@ public:
     static bool isCommand(const QStringList &arguments);
     static NotifyArguments parseNotifyArguments(const QStringList &arguments);
 
-    CommandLineTool(DistributedNotifications &notifications, Workspace &workspace, QTextStream &out, QTextStream &err);
+    // The commands read standard input from `in`; the agent's commands also
+    // read the app's defaults and share the usage snapshot at `usagePath`.
+    CommandLineTool(DistributedNotifications &notifications, Workspace &workspace, UserDefaults &defaults, QIODevice &in, QTextStream &out,
+                    QTextStream &err, QString usagePath = ClaudeUsageStore::defaultPath());
 
     // Dispatches the arguments after the program path; returns the exit status.
     int run(const QStringList &arguments);
@@ -47,9 +54,35 @@ public:
     // Whether the app runs as another process.
     bool quibIsRunning() const;
 
+    // `quib claude-hook`: turns the agent's Stop and Notification hook input
+    // into an alert request. Writes nothing; always exit status 0.
+    int claudeHook();
+    // `quib claude-statusline`: hands the usage limits of the agent's status
+    // input to the app and prints the status line. Always exit status 0.
+    int claudeStatusLine();
+    // The first line of the agent's last reply in the transcript, cleaned and
+    // cut to 140 characters, or none.
+    static std::optional<QString> lastAssistantText(const QString &path);
+    // The text of a Notification hook's message as the banner shows it.
+    static QString notificationText(const QString &message);
+    // The model and the usage limits, joined by " · ".
+    static QString shortStatusLine(const QJsonObject &json, const QDateTime &now);
+    // Runs `command` with /bin/sh, feeding it `input`; returns what it wrote
+    // to standard output (nothing when it cannot start). Its error output is
+    // dropped and its exit status ignored.
+    static QByteArray runShell(const QString &command, const QByteArray &input);
+
+    static const QString previousStatusLineKey;
+    static constexpr qint64 transcriptTail = 262144;
+
 private:
+    QJsonObject readInputObject();
+
     DistributedNotifications &m_notifications;
     Workspace &m_workspace;
+    UserDefaults &m_defaults;
+    QIODevice &m_in;
     QTextStream &m_out;
     QTextStream &m_err;
+    QString m_usagePath;
 };
