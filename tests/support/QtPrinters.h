@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 
 #include <ostream>
@@ -20,4 +23,19 @@ inline void PrintTo(const QStringList &list, std::ostream *out)
 inline void PrintTo(const QVariant &value, std::ostream *out)
 {
     *out << value.metaType().name() << '(' << value.toString().toStdString() << ')';
+}
+
+inline void PrintTo(const QByteArray &bytes, std::ostream *out)
+{
+    *out << '"' << bytes.toStdString() << '"';
+}
+
+inline void PrintTo(const QUrl &url, std::ostream *out)
+{
+    *out << url.toString(QUrl::FullyEncoded).toStdString();
+}
+
+inline void PrintTo(const QDateTime &moment, std::ostream *out)
+{
+    *out << moment.toString(Qt::ISODateWithMs).toStdString();
 }
