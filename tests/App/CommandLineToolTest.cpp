@@ -1,8 +1,11 @@
 #include "Alerts/ExternalAlertListener.h"
 #include "App/CommandLineTool.h"
 #include "Platform/Fake/FakeDistributedNotifications.h"
+#include "Platform/Fake/FakeUserDefaults.h"
 #include "Platform/Fake/FakeWorkspace.h"
 #include "QtPrinters.h"
+
+#include <QBuffer>
 
 #include <gtest/gtest.h>
 
@@ -95,7 +98,7 @@ protected:
     {
         QTextStream outStream(&out);
         QTextStream errStream(&err);
-        CommandLineTool tool(notifications, workspace, outStream, errStream);
+        CommandLineTool tool(notifications, workspace, defaults, in, outStream, errStream);
         const int status = tool.run(arguments);
         outStream.flush();
         errStream.flush();
@@ -105,12 +108,14 @@ protected:
     {
         QTextStream outStream(&out);
         QTextStream errStream(&err);
-        return CommandLineTool(notifications, workspace, outStream, errStream).callingApp();
+        return CommandLineTool(notifications, workspace, defaults, in, outStream, errStream).callingApp();
     }
     void appRuns() { notifications.runningApplicationPid = getpid() + 1; }
 
     FakeDistributedNotifications notifications;
     FakeWorkspace workspace;
+    FakeUserDefaults defaults;
+    QBuffer in;
     QString out;
     QString err;
 };

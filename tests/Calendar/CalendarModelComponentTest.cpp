@@ -18,13 +18,13 @@ TEST(CalendarModelWithFiles, TodayFromTheFixtureCalendars)
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/calendars");
     QDir().mkpath(folder + QStringLiteral("/equipe"));
-    for (const QString name : {QStringLiteral("work.ics"), QStringLiteral("pessoal.ics"), QStringLiteral("equipe/planning.ics")})
+    for (const QString &name : {QStringLiteral("work.ics"), QStringLiteral("pessoal.ics"), QStringLiteral("equipe/planning.ics")})
         ASSERT_TRUE(QFile::copy(QStringLiteral(QUIB_TEST_FIXTURES "/calendars/") + name, folder + u'/' + name));
     IcsEventStore store(folder, {});
     FakePlatform platform;
     Services services = platform.services();
-    Services withFiles{services.scheduler, services.defaults, services.notifications, services.workspace, services.soundPlayer, store, services.location,
-                       services.credentials};
+    Services withFiles{services.scheduler, services.defaults, services.notifications, services.workspace, services.soundPlayer, services.audio,
+                       services.keyCapture, services.windowServer, store, services.location, services.credentials};
     Preferences preferences(platform.defaults);
     preferences.disabledCalendarIDs.setValue({folder + QStringLiteral("/equipe")});
     Sounds sounds(platform.soundPlayer);
@@ -39,7 +39,7 @@ TEST(CalendarModelWithFiles, TodayFromTheFixtureCalendars)
     EXPECT_EQ(titles.mid(titles.size() - 2), (QStringList{QStringLiteral("Viagem"), QStringLiteral("Feriado")}));
     EXPECT_TRUE(titles.contains(QStringLiteral("Sem título")));
     EXPECT_TRUE(titles.contains(QStringLiteral("Sincronia adiada")));
-    for (const QString gone : {QStringLiteral("Plantão"), QStringLiteral("Revisão"), QStringLiteral("Planejamento"), QStringLiteral("Semanal cancelada")})
+    for (const QString &gone : {QStringLiteral("Plantão"), QStringLiteral("Revisão"), QStringLiteral("Planejamento"), QStringLiteral("Semanal cancelada")})
         EXPECT_FALSE(titles.contains(gone)) << gone.toStdString();
     // The night shift that crossed midnight is part of the day, even ended.
     EXPECT_EQ(model.events().size(), titles.size() + 1);
