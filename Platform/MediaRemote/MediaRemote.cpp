@@ -354,7 +354,31 @@ void applyAllProperties(Library &lib, const std::string &connection, DBusMessage
         applyProperties(lib, it->second, &array);
 }
 
-void addName(Library &lib, const std::string &connection, const std::string &name)
+void onAllProperties(DBusPendingCall *pending, void *data)
+{
+    Library &lib = library();
+    const std::string &connection = *static_cast<std::string *>(data);
+    Message reply = adopt(dbus_pending_call_steal_reply(pending));
+    lib.change(connection, [&] { applyAllProperties(lib, connection, reply.get()); });
+}
+
+// Asks a player for all its values. The reply comes on the listener, behind
+// the signals the player sent before it: values read synchronously could be
+// newer than signals of other players still waiting in the queue, and would
+// then be applied in the wrong order.
+void requestAllProperties(Library &lib, const std::string &connection)
+{
+    DBusPendingCall *pending = nullptr;
+    Message call = adopt(propertyCall(connection, "GetAll"));
+    if (!dbus_connection_send_with_reply(lib.listener, call.get(), &pending, callTimeoutMilliseconds) || !pending)
+        return;
+    dbus_pending_call_set_notify(pending, onAllProperties, new std::string(connection), [](void *data) { delete static_cast<std::string *>(data); });
+    dbus_pending_call_unref(pending);
+}
+
+enum class Reading { now, inOrderWithSignals };
+
+void addName(Library &lib, const std::string &connection, const std::string &name, Reading reading)
 {
     {
         std::lock_guard lock(lib.mutex);
@@ -365,7 +389,7 @@ void addName(Library &lib, const std::string &connection, const std::string &nam
     }
     // Asked outside the lock: a slow player must not block the readers.
     const int32_t pid = processOf(lib, connection);
-    Message properties = lib.call(propertyCall(connection, "GetAll"));
+    Message properties = reading == Reading::now ? lib.call(propertyCall(connection, "GetAll")) : adopt(nullptr);
     lib.change(connection, [&] {
         auto [it, added] = lib.players.try_emplace(connection);
         it->second.names.insert(name);
@@ -375,6 +399,8 @@ void addName(Library &lib, const std::string &connection, const std::string &nam
         it->second.seen = ++lib.clock;
         applyAllProperties(lib, connection, properties.get());
     });
+    if (reading == Reading::inOrderWithSignals)
+        requestAllProperties(lib, connection);
 }
 
 void onNameOwnerChanged(Library &lib, DBusMessage *message)
@@ -398,7 +424,7 @@ void onNameOwnerChanged(Library &lib, DBusMessage *message)
         });
     }
     if (*newOwner)
-        addName(lib, newOwner, name);
+        addName(lib, newOwner, name, Reading::inOrderWithSignals);
 }
 
 void onPropertiesChanged(Library &lib, DBusMessage *message)
@@ -418,17 +444,14 @@ void onPropertiesChanged(Library &lib, DBusMessage *message)
         dbus_message_iter_recurse(&argument, &names);
         invalidated = dbus_message_iter_get_arg_type(&names) == DBUS_TYPE_STRING;
     }
-    // A player may announce only that values changed; then read them all.
-    Message all = adopt(nullptr);
-    if (invalidated)
-        all = lib.call(propertyCall(connection, "GetAll"));
     lib.change(connection, [&] {
         const auto it = lib.players.find(connection);
-        if (it == lib.players.end())
-            return;
-        applyProperties(lib, it->second, &changed);
-        applyAllProperties(lib, connection, all.get());
+        if (it != lib.players.end())
+            applyProperties(lib, it->second, &changed);
     });
+    // A player may announce only that values changed; then read them all.
+    if (invalidated)
+        requestAllProperties(lib, connection);
 }
 
 DBusHandlerResult filter(DBusConnection *, DBusMessage *message, void *)
@@ -460,7 +483,7 @@ void discoverPlayers(Library &lib)
         Message owner = lib.call(busCall("GetNameOwner", name));
         const char *connection = nullptr;
         if (owner && dbus_message_get_args(owner.get(), nullptr, DBUS_TYPE_STRING, &connection, DBUS_TYPE_INVALID))
-            addName(lib, connection, name);
+            addName(lib, connection, name, Reading::now);
     }
     dbus_free_string_array(names);
 }

@@ -206,6 +206,17 @@ QString busName(const QString &name)
     return QStringLiteral("org.mpris.MediaPlayer2.") + name;
 }
 
+// Qt writes signals from a thread of its own. A round trip to the bus daemon
+// returns only after the daemon has routed everything sent before it, so a
+// test that waits for "ok" knows that the others on the bus will see this
+// player's signals before anything the test does next.
+void settle()
+{
+    QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus.Peer"),
+        QStringLiteral("Ping")));
+}
+
 void handle(Player &player, const QString &line)
 {
     const QString word = line.section(u' ', 0, 0);
@@ -234,12 +245,20 @@ void handle(Player &player, const QString &line)
     } else if (word == u"unregister") {
         bus.unregisterService(busName(rest));
     } else if (word == u"quit") {
+        // Names released now leave the bus in order with this player's
+        // signals, not whenever the daemon notices the closed connection.
+        for (const QString &name : bus.interface()->registeredServiceNames().value()) {
+            if (name.startsWith(u"org.mpris.MediaPlayer2.") && bus.interface()->serviceOwner(name).value() == bus.baseService())
+                bus.unregisterService(name);
+        }
+        settle();
         QCoreApplication::quit();
         return;
     } else {
         say(QStringLiteral("unknown %1").arg(line));
         return;
     }
+    settle();
     say(QStringLiteral("ok"));
 }
 
