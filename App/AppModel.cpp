@@ -2,6 +2,7 @@
 
 AppModel::AppModel(const Services &services)
     : m_services(services)
+    , nowPlaying(services.scheduler, services.workspace)
     , weather(services.scheduler, services.location)
     , alerts(services.scheduler)
     , timers(services.scheduler)

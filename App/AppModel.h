@@ -9,6 +9,7 @@
 #include "Audio/OutputMute.h"
 #include "Calendar/CalendarModel.h"
 #include "Calendar/WeatherModel.h"
+#include "NowPlaying/NowPlayingModel.h"
 #include "Platform/Services.h"
 #include "Shared/PermissionNotifications.h"
 #include "Shared/Sounds.h"
@@ -28,6 +29,7 @@ private:
     Services m_services;
 
 public:
+    NowPlayingModel nowPlaying;
     WeatherModel weather;
     NotchAlertCenter alerts;
     TimerModel timers;

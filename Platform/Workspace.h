@@ -7,7 +7,10 @@
 
 #include <functional>
 
+#include <functional>
 #include <optional>
+
+class QObject;
 
 // Running applications and installed applications. An application's bundle
 // identifier is its desktop-entry id ("org.gnome.Terminal", "spotify"); its
@@ -42,6 +45,12 @@ public:
     virtual QString displayName(const QString &url) const = 0;
     // The icon of the application at `url`; a null image when it has none.
     virtual QImage iconForApplication(const QString &url) const = 0;
+
+    // Calls `handler` on the main thread whenever the frontmost application
+    // may have changed, until `context` is destroyed.
+    virtual void observeActivations(QObject *context, std::function<void()> handler) = 0;
+    // Replaces the clipboard's content with `text`.
+    virtual void setClipboardText(const QString &text) = 0;
 
     // Brings a running application's windows to the front.
     virtual bool activate(const RunningApplication &application) = 0;

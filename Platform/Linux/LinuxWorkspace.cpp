@@ -2,12 +2,16 @@
 
 #include "Support/Log.h"
 
+#include <QClipboard>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 
 #include <gio/gdesktopappinfo.h>
 #include <xcb/xcb.h>
@@ -129,6 +133,44 @@ public Q_SLOTS:
         const auto current = handlers;
         for (const auto &handler : current)
             handler();
+    }
+};
+
+struct LinuxWorkspace::ActivationWatch {
+    X11 x11;
+    std::unique_ptr<QSocketNotifier> notifier;
+    QList<std::pair<QPointer<QObject>, std::function<void()>>> observers;
+
+    ActivationWatch()
+    {
+        if (!x11.ready)
+            return;
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x11.connection)).data;
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(x11.connection, screen->root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(x11.connection);
+        notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(x11.connection), QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { readEvents(); });
+    }
+
+    void readEvents()
+    {
+        bool activeWindowChanged = false;
+        while (xcb_generic_event_t *event = xcb_poll_for_event(x11.connection)) {
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY
+                && reinterpret_cast<xcb_property_notify_event_t *>(event)->atom == x11.ewmh._NET_ACTIVE_WINDOW)
+                activeWindowChanged = true;
+            free(event);
+        }
+        if (!activeWindowChanged)
+            return;
+        observers.removeIf([](const auto &observer) { return observer.first.isNull(); });
+        // A handler may add observers; iterate over a copy.
+        const auto current = observers;
+        for (const auto &[context, handler] : current) {
+            if (context)
+                handler();
+        }
     }
 };
 
@@ -331,6 +373,20 @@ bool LinuxWorkspace::activate(const RunningApplication &application)
         return true;
     }
     return false;
+}
+
+void LinuxWorkspace::observeActivations(QObject *context, std::function<void()> handler)
+{
+    if (!m_activationWatch)
+        m_activationWatch = std::make_unique<ActivationWatch>();
+    m_activationWatch->observers.append({context, std::move(handler)});
+}
+
+void LinuxWorkspace::setClipboardText(const QString &text)
+{
+    // The clipboard belongs to the GUI application; a command-line run has none.
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        QGuiApplication::clipboard()->setText(text);
 }
 
 void LinuxWorkspace::openApplication(const QString &url)

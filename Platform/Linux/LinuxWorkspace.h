@@ -36,6 +36,10 @@ public:
     void open(const QUrl &url) override;
     // Wake-ups are logind's PrepareForSleep(false) on the system bus.
     void observeWake(std::function<void()> handler) override;
+    // Follows _NET_ACTIVE_WINDOW on the root window, on a connection of its
+    // own so that its events never wait behind the replies of the queries.
+    void observeActivations(QObject *context, std::function<void()> handler) override;
+    void setClipboardText(const QString &text) override;
 
 private:
     struct Entry {
@@ -55,4 +59,6 @@ private:
     mutable std::unique_ptr<X11> m_x11;
     class SleepWatcher;
     std::unique_ptr<SleepWatcher> m_sleepWatcher;
+    struct ActivationWatch;
+    std::unique_ptr<ActivationWatch> m_activationWatch;
 };
