@@ -43,7 +43,7 @@ struct MediaBridgeProcess::LineReader {
         for (qsizetype end = buffer.indexOf('\n'); end >= 0; end = buffer.indexOf('\n', lineStart)) {
             const QByteArrayView line(buffer.constData() + lineStart, end - lineStart);
             lineStart = end + 1;
-            if (line.isEmpty())
+            if (line.isEmpty() || line.size() > maximumLineLength)
                 continue;
             QJsonParseError error;
             const QJsonDocument document = QJsonDocument::fromJson(line.toByteArray(), &error);
@@ -81,10 +81,16 @@ MediaBridgeProcess::~MediaBridgeProcess()
 {
     m_stopped = true;
     m_parseQueue->clear();
-    if (m_process) {
-        m_process->disconnect();
-        delete m_process; // ends the child
+    if (!m_process)
+        return;
+    m_process->disconnect();
+    // A bridge ends by itself when its input closes; give it a moment.
+    m_process->closeWriteChannel();
+    if (!m_process->waitForFinished(1000)) {
+        m_process->kill();
+        m_process->waitForFinished(1000);
     }
+    delete m_process;
 }
 
 void MediaBridgeProcess::start()
