@@ -40,6 +40,15 @@ bool ScriptedPlayer::waitForCall(const QString &text, int timeoutMilliseconds)
         .has_value();
 }
 
+bool ScriptedPlayer::hasCall(const QString &text)
+{
+    while (const auto line = m_process.nextLine(0)) {
+        if (line->startsWith("call "))
+            m_calls.append(line->mid(5));
+    }
+    return m_calls.removeOne(text.toUtf8());
+}
+
 void ScriptedPlayer::quit()
 {
     m_process.writeLine("quit");

@@ -18,6 +18,9 @@ public:
     bool run(const QString &line);
     // Waits for the call line "call <text>" (method and arguments).
     bool waitForCall(const QString &text, int timeoutMilliseconds = 5000);
+    // Whether that call line has arrived, without waiting: for tests whose
+    // own event loop must run meanwhile (QTest::qWaitFor).
+    bool hasCall(const QString &text);
     qint64 pid() const { return m_process.pid(); }
     // Ends the player; its names leave the bus.
     void quit();
