@@ -2,6 +2,7 @@
 // stand-in for the bridge (tests/fixtures/bridge/scripted-bridge.pl), and a
 // manual clock for the relaunch delays.
 
+#include "LogCapture.h"
 #include "NowPlaying/MediaBridgeProcess.h"
 
 #include <QFile>
@@ -15,23 +16,13 @@
 
 namespace {
 
-QStringList logLines;
-
-void recordLog(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-    logLines.append(message);
-}
-
 class MediaBridgeProcessTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        logLines.clear();
-        previousHandler = qInstallMessageHandler(recordLog);
         setMode("interactive");
     }
-    void TearDown() override { qInstallMessageHandler(previousHandler); }
 
     void setMode(const char *mode)
     {
@@ -68,7 +59,7 @@ protected:
     bool waitForRelaunch() { return QTest::qWaitFor([this] { return scheduler.pendingCount() == 1; }, 5000); }
 
     QTemporaryDir folder;
-    QtMessageHandler previousHandler = nullptr;
+    LogCapture log;
     ManualScheduler scheduler;
     QList<QJsonObject> messages;
     std::unique_ptr<MediaBridgeProcess> bridge;
@@ -155,7 +146,7 @@ TEST_F(MediaBridgeProcessTest, MissingFilesAreLoggedOnceAndNothingStarts)
 {
     create({QStringLiteral(QUIB_TEST_FIXTURES "/bridge/scripted-bridge.pl"), folder.filePath(QStringLiteral("absent.so"))});
     bridge->start();
-    EXPECT_EQ(logLines, QStringList{QStringLiteral("Quib: media bridge files are missing from the app bundle")});
+    EXPECT_EQ(log.messages(QStringLiteral("Quib")), QStringList{QStringLiteral("Quib: media bridge files are missing from the app bundle")});
     EXPECT_EQ(scheduler.pendingCount(), 0);
     EXPECT_EQ(launches(), 0);
 }
@@ -164,9 +155,9 @@ TEST_F(MediaBridgeProcessTest, CopiesStandardErrorToTheLog)
 {
     startInteractive();
     bridge->send(QStringLiteral("stderr quib-bridge: cannot load MediaRemote"));
-    EXPECT_TRUE(QTest::qWaitFor(
-        [] { return logLines.contains(QStringLiteral("Quib bridge: quib-bridge: cannot load MediaRemote\n")); }, 5000))
-        << logLines.join(u'|').toStdString();
+    const QStringList expected{QStringLiteral("Quib bridge: quib-bridge: cannot load MediaRemote\n")};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.messages(QStringLiteral("Quib bridge: ")) == expected; }, 5000))
+        << log.messages(QStringLiteral("Quib")).join(u'|').toStdString();
 }
 
 TEST_F(MediaBridgeProcessTest, CommandsReachTheChildAsLines)
