@@ -5,6 +5,7 @@
 #include <memory>
 
 class ExternalAlertListener;
+class NotchManager;
 
 // Owns the root model and the controllers and monitors, and runs the app's
 // start-up sequence once the event loop is about to start.
@@ -21,5 +22,6 @@ public:
 
 private:
     AppModel m_model;
+    std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
 };

@@ -14,6 +14,9 @@
 #include "Shared/PermissionNotifications.h"
 #include "Shared/Sounds.h"
 
+#include <QBindable>
+#include <QProperty>
+
 // The root model: owns every model for the life of the process. Controllers
 // and monitors receive it and reach the models and the platform services
 // through it.
@@ -25,8 +28,21 @@ public:
 
     const Services &services() const { return m_services; }
 
+    // The song peek is on.
+    bool isPeekingSong() const { return m_isPeekingSong.value(); }
+    QBindable<bool> bindableIsPeekingSong() { return &m_isPeekingSong; }
+    // The peek shows even without media (the diagnostic peek).
+    bool isPeekForced() const { return m_isPeekForced.value(); }
+    QBindable<bool> bindableIsPeekForced() { return &m_isPeekForced; }
+    // The open panel is shown as a preview.
+    bool isPreviewingOpen() const { return m_isPreviewingOpen.value(); }
+    QBindable<bool> bindableIsPreviewingOpen() { return &m_isPreviewingOpen; }
+
 private:
     Services m_services;
+    QProperty<bool> m_isPeekingSong{false};
+    QProperty<bool> m_isPeekForced{false};
+    QProperty<bool> m_isPreviewingOpen{false};
 
 public:
     NowPlayingModel nowPlaying;

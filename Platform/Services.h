@@ -6,6 +6,7 @@ class DistributedNotifications;
 class EventStore;
 class KeyCapture;
 class LocationProvider;
+class Pointer;
 class Scheduler;
 class Screens;
 class SoundPlayer;
@@ -28,4 +29,5 @@ struct Services {
     EventStore &eventStore;
     LocationProvider &location;
     Credentials &credentials;
+    Pointer &pointer;
 };

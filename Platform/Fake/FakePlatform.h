@@ -6,6 +6,7 @@
 #include "Platform/Fake/FakeEventStore.h"
 #include "Platform/Fake/FakeKeyCapture.h"
 #include "Platform/Fake/FakeLocationProvider.h"
+#include "Platform/Fake/FakePointer.h"
 #include "Platform/Fake/FakeScreens.h"
 #include "Platform/Fake/FakeSoundPlayer.h"
 #include "Platform/Fake/FakeUserDefaults.h"
@@ -28,10 +29,11 @@ struct FakePlatform {
     FakeEventStore eventStore;
     FakeLocationProvider location;
     FakeCredentials credentials;
+    FakePointer pointer;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials};
+                        eventStore, location, credentials, pointer};
     }
 };

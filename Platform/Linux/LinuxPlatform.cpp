@@ -1,5 +1,6 @@
 #include "Platform/Linux/LinuxPlatform.h"
 
+#include "Platform/Linux/CursorPointer.h"
 #include "Platform/Linux/DBusNotifications.h"
 #include "Platform/Linux/GeoClueLocationProvider.h"
 #include "Platform/Linux/IcsEventStore.h"
@@ -55,6 +56,8 @@ public:
 class InertWindowServer final : public WindowServer {
 public:
     std::optional<QSet<QString>> fullscreenDisplayIdentifiers() override { return std::nullopt; }
+    void observeActivation(Handler) override {}
+    bool hasCompositor() override { return false; }
 };
 
 std::unique_ptr<XcbConnection> openDisplay()
@@ -79,6 +82,19 @@ public:
     QList<Screen> screens() const override { return {}; }
     void observeChanges(Handler) override {}
 };
+
+// Without a graphical application there is no pointer to follow.
+class InertPointer final : public Pointer {
+public:
+    std::optional<QPoint> position() const override { return std::nullopt; }
+};
+
+std::unique_ptr<Pointer> makePointer()
+{
+    if (qGuiApp)
+        return std::make_unique<CursorPointer>();
+    return std::make_unique<InertPointer>();
+}
 
 std::unique_ptr<Screens> makeScreens()
 {
@@ -129,6 +145,7 @@ struct LinuxPlatform::Private {
     IcsEventStore eventStore;
     std::unique_ptr<LocationProvider> location = makeLocationProvider();
     LinuxCredentials credentials;
+    std::unique_ptr<Pointer> pointer = makePointer();
 };
 
 LinuxPlatform::LinuxPlatform()
@@ -141,5 +158,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials};
+                    d->eventStore, *d->location, d->credentials, *d->pointer};
 }

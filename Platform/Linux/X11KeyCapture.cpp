@@ -3,9 +3,6 @@
 #include "Platform/Linux/XcbConnection.h"
 #include "Support/Log.h"
 
-#include <QAbstractEventDispatcher>
-#include <QSocketNotifier>
-
 #include <xcb/xcb_keysyms.h>
 
 #include <memory>
@@ -35,15 +32,15 @@ X11KeyCapture::X11KeyCapture(XcbConnection &x11)
     : m_x11(x11)
     , m_symbols(xcb_key_symbols_alloc(x11.connection()))
 {
-    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(x11.connection()), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &X11KeyCapture::processEvents);
-    // Replies read for other requests may bring events along into xcb's
-    // queue, where the socket notifier cannot see them.
-    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &X11KeyCapture::processEvents);
+    m_events = x11.addEventHandler([this](const xcb_generic_event_t &event) {
+        if ((event.response_type & 0x7f) == XCB_KEY_PRESS)
+            handlePress(reinterpret_cast<const xcb_key_press_event_t &>(event));
+    });
 }
 
 X11KeyCapture::~X11KeyCapture()
 {
+    m_x11.removeEventHandler(m_events);
     for (const Entry &entry : std::as_const(m_grabs))
         ungrab(entry);
     xcb_flush(m_x11.connection());
@@ -149,16 +146,6 @@ void X11KeyCapture::ungrab(const Entry &entry)
 {
     for (uint16_t variant : lockVariants(entry.modifiers))
         xcb_ungrab_key(m_x11.connection(), entry.keycode, m_x11.root(), variant);
-}
-
-void X11KeyCapture::processEvents()
-{
-    xcb_connection_t *connection = m_x11.connection();
-    while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
-        if ((event->response_type & 0x7f) == XCB_KEY_PRESS)
-            handlePress(*reinterpret_cast<xcb_key_press_event_t *>(event));
-        free(event);
-    }
 }
 
 void X11KeyCapture::handlePress(const xcb_key_press_event_t &event)

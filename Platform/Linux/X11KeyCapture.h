@@ -1,14 +1,13 @@
 #pragma once
 
 #include "Platform/KeyCapture.h"
+#include "Platform/Linux/XcbConnection.h"
 
 #include <QHash>
 #include <QObject>
 
 #include <xcb/xcb.h>
 
-class QSocketNotifier;
-class XcbConnection;
 struct _XCBKeySymbols;
 
 // Global keys through passive key grabs on the root window. Each combination
@@ -38,12 +37,11 @@ private:
     std::optional<uint16_t> modifierMask(Qt::KeyboardModifiers modifiers) const;
     QList<uint16_t> lockVariants(uint16_t modifiers) const;
     void ungrab(const Entry &entry);
-    void processEvents();
     void handlePress(const xcb_key_press_event_t &event);
 
     XcbConnection &m_x11;
     _XCBKeySymbols *m_symbols = nullptr;
-    QSocketNotifier *m_notifier = nullptr;
+    XcbConnection::HandlerId m_events = 0;
     QHash<Grab, Entry> m_grabs;
     Grab m_next = 1;
 };

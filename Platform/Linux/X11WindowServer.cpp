@@ -26,6 +26,45 @@ X11WindowServer::X11WindowServer(XcbConnection &x11)
 {
 }
 
+X11WindowServer::~X11WindowServer()
+{
+    if (m_events)
+        m_x11.removeEventHandler(m_events);
+}
+
+void X11WindowServer::observeActivation(Handler handler)
+{
+    if (!m_events) {
+        // Property changes of the root window come to every client that asks;
+        // the window manager sets both properties there.
+        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(m_x11.connection(), m_x11.root(), XCB_CW_EVENT_MASK, &events);
+        xcb_flush(m_x11.connection());
+        m_events = m_x11.addEventHandler([this](const xcb_generic_event_t &event) { handle(event); });
+    }
+    m_activationHandlers.push_back(std::move(handler));
+}
+
+void X11WindowServer::handle(const xcb_generic_event_t &event)
+{
+    if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+        return;
+    const auto &change = reinterpret_cast<const xcb_property_notify_event_t &>(event);
+    const xcb_ewmh_connection_t &ewmh = m_x11.ewmh();
+    if (change.window != m_x11.root() || (change.atom != ewmh._NET_ACTIVE_WINDOW && change.atom != ewmh._NET_CURRENT_DESKTOP))
+        return;
+    const auto handlers = m_activationHandlers;
+    for (const Handler &handler : handlers)
+        handler();
+}
+
+bool X11WindowServer::hasCompositor()
+{
+    xcb_ewmh_connection_t &ewmh = m_x11.ewmh();
+    xcb_window_t owner = XCB_NONE;
+    return xcb_ewmh_get_wm_cm_owner_reply(&ewmh, xcb_ewmh_get_wm_cm_owner(&ewmh, m_x11.screenNumber()), &owner, nullptr) && owner != XCB_NONE;
+}
+
 std::optional<QList<X11WindowServer::Monitor>> X11WindowServer::monitors() const
 {
     xcb_connection_t *connection = m_x11.connection();

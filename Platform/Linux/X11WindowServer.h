@@ -1,16 +1,19 @@
 #pragma once
 
+#include "Platform/Linux/XcbConnection.h"
 #include "Platform/WindowServer.h"
 
 #include <QList>
 #include <QRect>
 
-class XcbConnection;
+#include <vector>
 
 // Full-screen windows from the EWMH hints the window manager keeps on the
 // windows (_NET_WM_STATE_FULLSCREEN) and on the root (_NET_ACTIVE_WINDOW,
 // _NET_CLIENT_LIST, the desktops), screens from the RandR monitors, whose
-// names are the names Qt gives its screens.
+// names are the names Qt gives its screens. Activations are the changes of
+// _NET_ACTIVE_WINDOW and _NET_CURRENT_DESKTOP on the root window; the
+// compositor is the owner of the _NET_WM_CM_Sn selection.
 class X11WindowServer final : public WindowServer {
 public:
     struct Monitor {
@@ -26,8 +29,11 @@ public:
     };
 
     explicit X11WindowServer(XcbConnection &x11);
+    ~X11WindowServer() override;
 
     std::optional<QSet<QString>> fullscreenDisplayIdentifiers() override;
+    void observeActivation(Handler handler) override;
+    bool hasCompositor() override;
 
     // A monitor shows a full-screen window when its active window is full
     // screen, or, when the active window is elsewhere, when any visible window
@@ -39,5 +45,9 @@ private:
     std::optional<QList<Monitor>> monitors() const;
     std::optional<VisibleWindow> visibleWindow(quint32 window, quint32 activeWindow, std::optional<quint32> currentDesktop) const;
 
+    void handle(const xcb_generic_event_t &event);
+
     XcbConnection &m_x11;
+    XcbConnection::HandlerId m_events = 0;
+    std::vector<Handler> m_activationHandlers;
 };

@@ -1,5 +1,8 @@
 #include "Platform/Linux/XcbConnection.h"
 
+#include <QAbstractEventDispatcher>
+#include <QSocketNotifier>
+
 std::unique_ptr<XcbConnection> XcbConnection::open(const QByteArray &display)
 {
     int screenNumber = 0;
@@ -27,4 +30,34 @@ XcbConnection::~XcbConnection()
 {
     xcb_ewmh_connection_wipe(&m_ewmh);
     xcb_disconnect(m_connection);
+}
+
+XcbConnection::HandlerId XcbConnection::addEventHandler(EventHandler handler)
+{
+    if (!m_notifier) {
+        m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &XcbConnection::dispatchEvents);
+        // Replies read for other requests may bring events along into xcb's
+        // queue, where the socket notifier cannot see them.
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &XcbConnection::dispatchEvents);
+    }
+    const HandlerId id = m_nextHandler++;
+    m_handlers.emplace(id, std::move(handler));
+    return id;
+}
+
+void XcbConnection::removeEventHandler(HandlerId id)
+{
+    m_handlers.erase(id);
+}
+
+void XcbConnection::dispatchEvents()
+{
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+        // A handler may remove handlers; walk a copy.
+        const auto handlers = m_handlers;
+        for (const auto &[id, handler] : handlers)
+            handler(*event);
+        free(event);
+    }
 }
