@@ -1,5 +1,8 @@
 #include "Notch/NotchRootView.h"
 
+#include "Alerts/AlertStripViews.h"
+#include "Alerts/BannerViews.h"
+#include "Alerts/TimerCompactContent.h"
 #include "App/AppModel.h"
 #include "Notch/NotchMorph.h"
 #include "Notch/NotchShapeLayers.h"
@@ -46,6 +49,14 @@ double easeInOut(double progress)
 {
     static const QEasingCurve curve = timingCurve(0.42, 0, 0.58, 1);
     return curve.valueForProgress(std::clamp(progress, 0.0, 1.0));
+}
+
+// The content view of a state, framed to the state's size.
+template <typename Content>
+std::function<void(const QSizeF &)> addContent(AppModel &app, double notchHeight, QGraphicsItem *frame)
+{
+    auto *content = new Content(app, notchHeight, frame);
+    return [content](const QSizeF &size) { content->setSize(size); };
 }
 
 // A plain holder of children that draws nothing itself.
@@ -343,6 +354,14 @@ NotchRootView::Entry NotchRootView::makeEntry(NotchState state)
     entry.blur->setBlurHints(QGraphicsBlurEffect::PerformanceHint);
     entry.blur->setEnabled(false);
     entry.frame->setGraphicsEffect(entry.blur);
+    AppModel &app = m_viewModel.app();
+    const double notchHeight = m_viewModel.metrics().notchSize.height();
+    if (state == NotchState::banner())
+        entry.resize = addContent<BannerContent>(app, notchHeight, entry.frame);
+    else if (state == NotchState::compact(CompactKind::alert))
+        entry.resize = addContent<AlertCompactContent>(app, notchHeight, entry.frame);
+    else if (state == NotchState::compact(CompactKind::timer))
+        entry.resize = addContent<TimerCompactContent>(app, notchHeight, entry.frame);
     // The contents of the compact media, reminder, mute and event-progress
     // strips, the peek, the mixer and the open panel are not built yet: their
     // states show the silhouette alone.
