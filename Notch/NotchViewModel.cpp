@@ -6,84 +6,135 @@ NotchViewModel::NotchViewModel(const NotchMetrics &metrics, AppModel &app)
     : m_metrics(metrics)
     , m_app(app)
 {
-    m_state.setBinding([this] { return computeState(); });
+    m_state.setBinding([this] { return state(inputs()); });
 }
 
 bool NotchViewModel::showsMedia() const
 {
     const Preferences &preferences = m_app.preferences;
-    return preferences.nowPlayingEnabled.value() && nowPlayingIsActive.value() && nowPlayingHasMedia.value()
-        && !(preferences.hideWhenSourceActive.value() && sourceIsFrontmost.value());
+    const bool enabled = preferences.nowPlayingEnabled.value();
+    const bool active = nowPlayingIsActive.value();
+    const bool hasMedia = nowPlayingHasMedia.value();
+    const bool hideWhenSourceActive = preferences.hideWhenSourceActive.value();
+    const bool frontmost = sourceIsFrontmost.value();
+    return enabled && active && hasMedia && !(hideWhenSourceActive && frontmost);
 }
 
 bool NotchViewModel::showsEventCountdown() const
 {
-    return m_app.preferences.calendarEnabled.value() && hasCountdownEvent.value();
+    const bool enabled = m_app.preferences.calendarEnabled.value();
+    const bool countdown = hasCountdownEvent.value();
+    return enabled && countdown;
 }
 
 bool NotchViewModel::showsEventProgress() const
 {
-    return m_app.preferences.eventProgress.value() && m_app.preferences.calendarEnabled.value() && hasOngoingEvent.value();
+    const bool progress = m_app.preferences.eventProgress.value();
+    const bool enabled = m_app.preferences.calendarEnabled.value();
+    const bool ongoing = hasOngoingEvent.value();
+    return progress && enabled && ongoing;
 }
 
 bool NotchViewModel::showsMicMuted() const
 {
-    return m_app.preferences.showMicMutedIcon.value() && m_app.micMute.isMuted();
+    const bool icon = m_app.preferences.showMicMutedIcon.value();
+    const bool muted = m_app.micMute.isMuted();
+    return icon && muted;
 }
 
 bool NotchViewModel::showsSoundMuted() const
 {
-    return m_app.preferences.showSoundMutedIcon.value() && m_app.outputMute.isMuted();
+    const bool icon = m_app.preferences.showSoundMutedIcon.value();
+    const bool muted = m_app.outputMute.isMuted();
+    return icon && muted;
 }
 
 bool NotchViewModel::showsClaudeUsage() const
 {
-    return m_app.preferences.sideColumn.value() == SideColumn::both && m_app.preferences.opensCalendar() && claudeUsageHasData.value();
+    const bool both = m_app.preferences.sideColumn.value() == SideColumn::both;
+    const bool calendar = m_app.preferences.opensCalendar();
+    const bool hasData = claudeUsageHasData.value();
+    return both && calendar && hasData;
 }
 
-NotchState NotchViewModel::computeState() const
+// The predicates and the state read every input on every evaluation, never
+// only up to the first that decides: Qt 6.4 frees a binding's list of
+// dependencies when it grows while the binding is being notified, and
+// crashes. A binding over a fixed set of inputs never grows it.
+NotchViewModel::Inputs NotchViewModel::inputs() const
 {
-    // The first rule that holds wins. The reads short-circuit like the
-    // rules, so the binding depends only on what decided it.
     const Preferences &preferences = m_app.preferences;
-    if (isSuppressed())
+    Inputs in{};
+    in.isSuppressed = isSuppressed();
+    in.isOpen = isOpen();
+    in.isMixerOpen = isMixerOpen();
+    in.isPreviewingOpen = m_app.isPreviewingOpen();
+    in.isPeekingSong = m_app.isPeekingSong();
+    in.isPeekForced = m_app.isPeekForced();
+    // Both read nowPlayingEnabled, calendarEnabled and idleActivity; the
+    // predicates below read the first two again.
+    preferences.idleActivity.value();
+    preferences.nowPlayingEnabled.value();
+    preferences.calendarEnabled.value();
+    in.opensPlayer = preferences.opensPlayer();
+    in.opensCalendar = preferences.opensCalendar();
+    in.hasBanner = m_app.banners.current().has_value();
+    if (const auto alert = m_app.alerts.current())
+        in.alertSideWidth = alert->sideWidth;
+    in.showsMedia = showsMedia();
+    in.showsEventCountdown = showsEventCountdown();
+    in.showsEventProgress = showsEventProgress();
+    in.showsMicMuted = showsMicMuted();
+    in.showsSoundMuted = showsSoundMuted();
+    in.showsClaudeUsage = showsClaudeUsage();
+    in.isAnnouncing = calendarIsAnnouncing.value();
+    in.timerInNotch = preferences.timerInNotch.value();
+    in.isTimerRunning = m_app.timers.isRunning();
+    in.openWidth = preferences.openWidth.value();
+    in.mixerApplicationCount = mixerApplicationCount.value();
+    return in;
+}
+
+NotchState NotchViewModel::state(const Inputs &in)
+{
+    // The first rule that holds wins.
+    if (in.isSuppressed)
         return NotchState::closed();
-    if ((isOpen() || m_app.isPreviewingOpen()) && (preferences.opensPlayer() || preferences.opensCalendar()))
+    if ((in.isOpen || in.isPreviewingOpen) && (in.opensPlayer || in.opensCalendar))
         return NotchState::open();
-    if (isMixerOpen())
+    if (in.isMixerOpen)
         return NotchState::mixer();
-    if (m_app.banners.current())
+    if (in.hasBanner)
         return NotchState::banner();
-    if (m_app.alerts.current())
+    if (in.alertSideWidth)
         return NotchState::compact(CompactKind::alert);
-    if (m_app.isPeekingSong() && (showsMedia() || m_app.isPeekForced()))
+    if (in.isPeekingSong && (in.showsMedia || in.isPeekForced))
         return NotchState::peek();
-    if (showsEventCountdown() && (calendarIsAnnouncing.value() || !showsMedia()))
+    if (in.showsEventCountdown && (in.isAnnouncing || !in.showsMedia))
         return NotchState::compact(CompactKind::reminder);
-    if ((showsMicMuted() || showsSoundMuted()) && !showsMedia())
+    if ((in.showsMicMuted || in.showsSoundMuted) && !in.showsMedia)
         return NotchState::compact(CompactKind::micMuted);
-    if (showsEventProgress() && !showsMedia())
+    if (in.showsEventProgress && !in.showsMedia)
         return NotchState::compact(CompactKind::event);
-    if (preferences.timerInNotch.value() && m_app.timers.isRunning())
+    if (in.timerInNotch && in.isTimerRunning)
         return NotchState::compact(CompactKind::timer);
-    if (showsMedia())
+    if (in.showsMedia)
         return NotchState::compact(CompactKind::media);
     return NotchState::closed();
 }
 
 NotchSizes NotchViewModel::sizes() const
 {
-    const Preferences &preferences = m_app.preferences;
-    NotchSizes::Inputs inputs;
-    inputs.openWidth = preferences.openWidth.value();
-    inputs.opensPlayer = preferences.opensPlayer();
-    inputs.opensCalendar = preferences.opensCalendar();
-    inputs.showsMedia = showsMedia();
-    inputs.showsEventCountdown = showsEventCountdown();
-    inputs.showsEventProgress = showsEventProgress();
-    inputs.showsClaudeUsage = showsClaudeUsage();
-    inputs.mixerApplicationCount = mixerApplicationCount.value();
-    if (const auto alert = m_app.alerts.current())
-        inputs.alertSideWidth = alert->sideWidth;
-    return NotchSizes(m_metrics, inputs);
+    const Inputs in = inputs();
+    NotchSizes::Inputs sized;
+    sized.openWidth = in.openWidth;
+    sized.opensPlayer = in.opensPlayer;
+    sized.opensCalendar = in.opensCalendar;
+    sized.showsMedia = in.showsMedia;
+    sized.showsEventCountdown = in.showsEventCountdown;
+    sized.showsEventProgress = in.showsEventProgress;
+    sized.showsClaudeUsage = in.showsClaudeUsage;
+    sized.mixerApplicationCount = in.mixerApplicationCount;
+    sized.alertSideWidth = in.alertSideWidth;
+    return NotchSizes(m_metrics, sized);
 }

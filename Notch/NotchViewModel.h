@@ -8,6 +8,7 @@
 #include <QProperty>
 
 #include <functional>
+#include <optional>
 
 class AppModel;
 class NotchShapeLayers;
@@ -78,7 +79,21 @@ public:
     QProperty<qsizetype> mixerApplicationCount{0};
 
 private:
-    NotchState computeState() const;
+    // Every input of the state and the sizes, read at once.
+    struct Inputs {
+        bool isSuppressed, isOpen, isMixerOpen;
+        bool isPreviewingOpen, isPeekingSong, isPeekForced;
+        bool opensPlayer, opensCalendar;
+        bool hasBanner;
+        std::optional<double> alertSideWidth;
+        bool showsMedia, showsEventCountdown, showsEventProgress, showsMicMuted, showsSoundMuted, showsClaudeUsage;
+        bool isAnnouncing;
+        bool timerInNotch, isTimerRunning;
+        qreal openWidth;
+        qsizetype mixerApplicationCount;
+    };
+    Inputs inputs() const;
+    static NotchState state(const Inputs &inputs);
     NotchSizes sizes() const;
 
     const NotchMetrics m_metrics;

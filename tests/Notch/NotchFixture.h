@@ -1,0 +1,53 @@
+#pragma once
+
+#include "App/AppModel.h"
+#include "Platform/Fake/FakePlatform.h"
+
+#include <memory>
+
+// The fake platform with the app's models on it, for the notch's tests: a
+// screen without a camera housing under a 24-point top panel, a default
+// microphone and speakers that can be muted, helpers that put the models in
+// the states the notch reads.
+class NotchFixture {
+public:
+    static inline const QRect desktop{0, 0, 1920, 1080};
+
+    NotchFixture()
+    {
+        platform.screens.setScreens({FakeScreens::screen(QStringLiteral("DP-1"), desktop, 24)});
+        platform.audio.addDevice(AudioScope::Input, FakeAudioSystem::switchedDevice(QStringLiteral("mic")));
+        platform.audio.defaults[AudioScope::Input] = QStringLiteral("mic");
+        platform.audio.addDevice(AudioScope::Output, FakeAudioSystem::switchedDevice(QStringLiteral("speakers")));
+        platform.audio.defaults[AudioScope::Output] = QStringLiteral("speakers");
+        app = std::make_unique<AppModel>(platform.services());
+    }
+
+    Preferences &preferences() { return app->preferences; }
+
+    void showBanner(const QString &title = QStringLiteral("Build"), double duration = 6)
+    {
+        NotchBanner banner;
+        banner.title = title;
+        banner.duration = duration;
+        app->banners.show(banner);
+    }
+    void showAlert(AlertKind kind = AlertKind::volume, double sideWidth = 100)
+    {
+        NotchAlert alert;
+        alert.kind = kind;
+        alert.symbol = QStringLiteral("speaker.wave.2.fill");
+        alert.level = 0.5;
+        alert.sideWidth = sideWidth;
+        app->alerts.show(alert, 2);
+    }
+    void muteOutput(bool muted)
+    {
+        AudioDevice speakers = FakeAudioSystem::switchedDevice(QStringLiteral("speakers"));
+        speakers.isMuted = muted;
+        platform.audio.changeDevice(AudioScope::Output, speakers);
+    }
+
+    FakePlatform platform;
+    std::unique_ptr<AppModel> app;
+};
