@@ -4,6 +4,16 @@
 #include "Platform/Fake/FakePlatform.h"
 
 #include <memory>
+#include <ostream>
+
+inline void PrintTo(const NotchState &state, std::ostream *out)
+{
+    static const char *const cases[] = {"compact", "closed", "banner", "mixer", "peek", "open"};
+    static const char *const kinds[] = {"media", "reminder", "alert", "timer", "micMuted", "event"};
+    *out << cases[int(state.value())];
+    if (state.value() == NotchState::Case::compact)
+        *out << '(' << kinds[int(state.kind())] << ')';
+}
 
 // The fake platform with the app's models on it, for the notch's tests: a
 // screen without a camera housing under a 24-point top panel, a default

@@ -37,39 +37,6 @@ struct Row {
     NotchState expected;
 };
 
-const char *describe(NotchState state)
-{
-    switch (state.value()) {
-    case NotchState::Case::closed:
-        return "closed";
-    case NotchState::Case::banner:
-        return "banner";
-    case NotchState::Case::mixer:
-        return "mixer";
-    case NotchState::Case::peek:
-        return "peek";
-    case NotchState::Case::open:
-        return "open";
-    case NotchState::Case::compact:
-        break;
-    }
-    switch (state.kind()) {
-    case CompactKind::media:
-        return "compact(media)";
-    case CompactKind::reminder:
-        return "compact(reminder)";
-    case CompactKind::alert:
-        return "compact(alert)";
-    case CompactKind::timer:
-        return "compact(timer)";
-    case CompactKind::micMuted:
-        return "compact(micMuted)";
-    case CompactKind::event:
-        return "compact(event)";
-    }
-    return "?";
-}
-
 NotchMetrics metricsOf(NotchFixture &fixture)
 {
     return NotchMetrics(fixture.platform.screens.screens().first(), SimulatedStyle::notch);
@@ -151,7 +118,7 @@ TEST(NotchViewModelPriorityTest, TheFirstRuleThatHoldsGivesTheState)
         NotchFixture fixture;
         NotchViewModel model(metricsOf(fixture), *fixture.app);
         apply(fixture, model, row.inputs);
-        EXPECT_STREQ(describe(model.state()), describe(row.expected));
+        EXPECT_EQ(model.state(), row.expected);
     }
 }
 
@@ -168,8 +135,8 @@ TEST_F(NotchViewModelTest, TheStateFollowsItsInputsAsTheyChange)
     // The banner hides the alert strip, which ends unseen while the banner
     // shows; then the notch closes.
     ASSERT_EQ(seen.size(), 2);
-    EXPECT_STREQ(describe(seen[0]), "banner");
-    EXPECT_STREQ(describe(seen[1]), "closed");
+    EXPECT_EQ(seen[0], NotchState::banner());
+    EXPECT_EQ(seen[1], NotchState::closed());
 }
 
 TEST_F(NotchViewModelTest, UsageCardNeedsBothColumnsTheCalendarAndData)

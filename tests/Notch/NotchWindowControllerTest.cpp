@@ -1,0 +1,266 @@
+#include "Notch/NotchPanel.h"
+#include "Notch/NotchWindowController.h"
+#include "NotchFixture.h"
+
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The simulated notch of the fixture's screen: 190 × 24, centred at 960.
+const QPoint onNotch(960, 10);
+const QPoint besideNotch(700, 10);
+const QPoint farAway(960, 700);
+// Inside the panel's band (296 high), below every silhouette but the open
+// panel's: the pointer is still read often.
+const QPoint belowNotch(960, 280);
+
+class NotchWindowControllerTest : public ::testing::Test, public NotchFixture {
+protected:
+    NotchWindowControllerTest()
+    {
+        platform.pointer.at = farAway;
+        controller = std::make_unique<NotchWindowController>(platform.screens.screens().first(), *app);
+        // Near the panel the pointer is read at once.
+        moveTo(besideNotch);
+        platform.scheduler.advance(NotchWindowController::farPollInterval);
+    }
+    ~NotchWindowControllerTest() override { controller->close(); }
+
+    // Moves the pointer and lets the next reading (near the panel) happen.
+    void moveTo(const QPoint &position)
+    {
+        platform.pointer.at = position;
+        platform.scheduler.advance(NotchWindowController::nearPollInterval);
+    }
+    void advance(double seconds) { platform.scheduler.advance(seconds); }
+    NotchViewModel &model() { return controller->viewModel(); }
+    void click(Qt::MouseButton button)
+    {
+        QWidget *viewport = controller->panel().viewport();
+        QTest::mouseClick(viewport, button, {}, viewport->mapFromGlobal(onNotch));
+    }
+
+    std::unique_ptr<NotchWindowController> controller;
+};
+
+} // namespace
+
+TEST_F(NotchWindowControllerTest, PanelHangsCentredFromTheTopOfItsScreen)
+{
+    // The panel of a simulated notch under a 24-point top panel: 929 × 296.
+    EXPECT_EQ(controller->panel().geometry(), QRect(496, 0, 929, 296));
+    EXPECT_TRUE(controller->panel().ignoresMouseEvents());
+}
+
+TEST_F(NotchWindowControllerTest, WithoutDelayHoveringOpensAtTheFirstReading)
+{
+    preferences().hoverDelay.setValue(0);
+    moveTo(onNotch);
+    EXPECT_TRUE(controller->isHovering());
+    EXPECT_FALSE(controller->panel().ignoresMouseEvents());
+    EXPECT_TRUE(model().isOpen());
+    EXPECT_EQ(model().state(), NotchState::open());
+}
+
+TEST_F(NotchWindowControllerTest, PassingOverTheNotchFasterThanTheDelayOpensNothing)
+{
+    moveTo(onNotch);
+    advance(0.05);
+    moveTo(besideNotch);
+    advance(1);
+    EXPECT_FALSE(model().isOpen());
+    EXPECT_TRUE(controller->panel().ignoresMouseEvents());
+}
+
+TEST_F(NotchWindowControllerTest, LeavingAndComingBackWithinTheCloseDelayKeepsThePanelOpen)
+{
+    moveTo(onNotch);
+    advance(0.2);
+    ASSERT_TRUE(model().isOpen());
+
+    // The open panel is larger: its lower part counts as the silhouette.
+    moveTo(QPoint(960, 150));
+    EXPECT_TRUE(controller->isHovering());
+    moveTo(QPoint(960, 400));
+    advance(0.1);
+    moveTo(onNotch);
+    advance(1);
+    EXPECT_TRUE(model().isOpen());
+
+    moveTo(farAway);
+    advance(NotchWindowController::closeDelay);
+    EXPECT_FALSE(model().isOpen());
+}
+
+TEST_F(NotchWindowControllerTest, WithoutOpeningOnHoverAClickOpens)
+{
+    preferences().expandOnHover.setValue(false);
+    moveTo(onNotch);
+    advance(1);
+    EXPECT_FALSE(model().isOpen());
+    EXPECT_TRUE(controller->isHovering());
+
+    click(Qt::LeftButton);
+    EXPECT_TRUE(model().isOpen());
+    click(Qt::LeftButton);
+    EXPECT_TRUE(model().isOpen());
+}
+
+TEST_F(NotchWindowControllerTest, NothingToOpenOpensNothingButThePinnedMixerStillOpensOnHover)
+{
+    preferences().idleActivity.setValue(IdleActivity::none);
+    moveTo(onNotch);
+    advance(1);
+    EXPECT_FALSE(model().isOpen());
+    preferences().expandOnHover.setValue(false);
+    click(Qt::LeftButton);
+    EXPECT_FALSE(model().isOpen());
+
+    preferences().expandOnHover.setValue(true);
+    controller->openMixer();
+    moveTo(belowNotch);
+    advance(NotchWindowController::mixerCloseDelay);
+    ASSERT_FALSE(model().isMixerOpen());
+    EXPECT_TRUE(model().isMixerPinned());
+    moveTo(onNotch);
+    advance(0.1);
+    EXPECT_TRUE(model().isMixerOpen());
+    EXPECT_EQ(model().state(), NotchState::mixer());
+}
+
+TEST_F(NotchWindowControllerTest, MixerFromTheMenuReplacesTheOpenPanelUntilItsButtonUnpinsIt)
+{
+    moveTo(onNotch);
+    advance(0.2);
+    ASSERT_TRUE(model().isOpen());
+    controller->openMixer();
+    EXPECT_FALSE(model().isOpen());
+    EXPECT_TRUE(model().isMixerPinned());
+    EXPECT_EQ(model().state(), NotchState::mixer());
+
+    ASSERT_TRUE(model().closeMixer);
+    model().closeMixer();
+    EXPECT_FALSE(model().isMixerPinned());
+    EXPECT_FALSE(model().isMixerOpen());
+    moveTo(belowNotch);
+    advance(1);
+    moveTo(onNotch);
+    advance(0.2);
+    EXPECT_EQ(model().state(), NotchState::open());
+}
+
+TEST_F(NotchWindowControllerTest, VolumeAlertOpensTheMixerAtOnceAndLeavingClosesIt)
+{
+    showAlert(AlertKind::volume);
+    moveTo(onNotch);
+    EXPECT_TRUE(model().isMixerOpen());
+
+    moveTo(farAway);
+    advance(NotchWindowController::mixerCloseDelay - 0.05);
+    EXPECT_TRUE(model().isMixerOpen());
+    advance(0.05);
+    EXPECT_FALSE(model().isMixerOpen());
+}
+
+TEST_F(NotchWindowControllerTest, OtherAlertsOrTheMixerSettingOffOpenThePanelInstead)
+{
+    preferences().appMixer.setValue(false);
+    showAlert(AlertKind::volume);
+    moveTo(onNotch);
+    EXPECT_FALSE(model().isMixerOpen());
+    advance(0.1);
+    EXPECT_EQ(model().state(), NotchState::open());
+}
+
+TEST_F(NotchWindowControllerTest, HoveredBannerStaysAndHidesTwoSecondsAfterThePointerLeft)
+{
+    showBanner(QStringLiteral("Build"), 2);
+    moveTo(QPoint(960, 80));
+    advance(5);
+    EXPECT_TRUE(app->banners.current());
+    EXPECT_FALSE(model().isOpen());
+
+    moveTo(farAway);
+    advance(1.9);
+    EXPECT_TRUE(app->banners.current());
+    advance(0.2);
+    EXPECT_FALSE(app->banners.current());
+}
+
+TEST_F(NotchWindowControllerTest, SuppressionOrClosingEndsTheBannersHover)
+{
+    for (const bool suppress : {true, false}) {
+        SCOPED_TRACE(suppress ? "suppressed" : "closed");
+        showBanner(QStringLiteral("Build"), 2);
+        moveTo(QPoint(960, 80));
+        ASSERT_TRUE(app->banners.isHovering());
+        if (suppress)
+            controller->setSuppressed(true);
+        else
+            controller->close();
+        EXPECT_FALSE(app->banners.isHovering());
+        advance(2.1);
+        EXPECT_FALSE(app->banners.current());
+        // A fresh panel for the next round.
+        controller = std::make_unique<NotchWindowController>(platform.screens.screens().first(), *app);
+        moveTo(besideNotch);
+        advance(NotchWindowController::farPollInterval);
+    }
+}
+
+TEST_F(NotchWindowControllerTest, SuppressionClosesThePanelAndTheMixerButKeepsItPinned)
+{
+    controller->openMixer();
+    moveTo(onNotch);
+    controller->setSuppressed(true);
+    EXPECT_EQ(model().state(), NotchState::closed());
+    EXPECT_FALSE(model().isMixerOpen());
+    EXPECT_TRUE(model().isMixerPinned());
+    EXPECT_FALSE(controller->isHovering());
+    EXPECT_TRUE(controller->panel().ignoresMouseEvents());
+
+    // While suppressed the pointer opens nothing.
+    moveTo(farAway);
+    moveTo(onNotch);
+    advance(1);
+    EXPECT_FALSE(controller->isHovering());
+    EXPECT_EQ(model().state(), NotchState::closed());
+}
+
+TEST_F(NotchWindowControllerTest, RightClickShowsTheMenuOnlyWhileHovering)
+{
+    QMenu menu;
+    int asked = 0;
+    NotchWindowController::contextMenu = [&] {
+        ++asked;
+        return &menu;
+    };
+    preferences().expandOnHover.setValue(false);
+    click(Qt::RightButton);
+    EXPECT_EQ(asked, 0);
+
+    moveTo(onNotch);
+    click(Qt::RightButton);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(NotchWindowController::menuOwner, controller.get());
+    menu.hide();
+    NotchWindowController::contextMenu = nullptr;
+}
+
+TEST_F(NotchWindowControllerTest, PointerIsReadRarelyWhenFarAndOftenNearThePanel)
+{
+    moveTo(farAway);
+    advance(NotchWindowController::farPollInterval);
+    platform.pointer.reads = 0;
+    advance(10);
+    EXPECT_LE(platform.pointer.reads, 10 / NotchWindowController::farPollInterval + 1);
+
+    moveTo(besideNotch);
+    advance(NotchWindowController::farPollInterval);
+    platform.pointer.reads = 0;
+    advance(1);
+    EXPECT_GE(platform.pointer.reads, 0.9 / NotchWindowController::nearPollInterval);
+}
