@@ -221,3 +221,39 @@ TEST_F(X11ComponentTest, ReportsTheScreenOfAVisibleFullScreenWindow)
 }
 
 } // namespace
+
+TEST_F(X11ComponentTest, ActivationsAndDesktopSwitchesAreReportedBesideGrabbedKeys)
+{
+    X11KeyCapture keys(*app);
+    int presses = 0;
+    ASSERT_TRUE(keys.grab(controlAltM, [&] { ++presses; return KeyHandling::Handled; }));
+    X11WindowServer windows(*app);
+    int activations = 0;
+    windows.observeActivation([&] { ++activations; });
+
+    const xcb_window_t window = createWindow({0, 0, 200, 200});
+    setWindows(window, {window});
+    EXPECT_TRUE(waitUntil([&] { return activations == 1; }));
+    xcb_ewmh_set_current_desktop(&other->ewmh(), 0, 1);
+    sync(other->connection());
+    EXPECT_TRUE(waitUntil([&] { return activations == 2; }));
+    // Other root properties are no activation.
+    xcb_ewmh_set_number_of_desktops(&other->ewmh(), 0, 2);
+    sync(other->connection());
+
+    // Both backends hear their events on the shared connection.
+    focus(window);
+    server.xdotool({"key", "ctrl+alt+m"});
+    EXPECT_TRUE(waitUntil([&] { return presses == 1; }));
+    EXPECT_EQ(activations, 2);
+}
+
+TEST_F(X11ComponentTest, CompositorIsTheOwnerOfTheCompositingSelection)
+{
+    X11WindowServer windows(*app);
+    EXPECT_FALSE(windows.hasCompositor());
+    const xcb_window_t owner = createWindow({0, 0, 1, 1});
+    xcb_ewmh_set_wm_cm_owner(&other->ewmh(), 0, owner, XCB_CURRENT_TIME, 0, 0);
+    sync(other->connection());
+    EXPECT_TRUE(windows.hasCompositor());
+}
