@@ -23,7 +23,7 @@ bool NotchViewModel::showsMedia() const
 bool NotchViewModel::showsEventCountdown() const
 {
     const bool enabled = m_app.preferences.calendarEnabled.value();
-    const bool countdown = hasCountdownEvent.value();
+    const bool countdown = m_app.calendar.countdownEvent().has_value();
     return enabled && countdown;
 }
 
@@ -31,7 +31,7 @@ bool NotchViewModel::showsEventProgress() const
 {
     const bool progress = m_app.preferences.eventProgress.value();
     const bool enabled = m_app.preferences.calendarEnabled.value();
-    const bool ongoing = hasOngoingEvent.value();
+    const bool ongoing = m_app.calendar.ongoingEvent().has_value();
     return progress && enabled && ongoing;
 }
 
@@ -53,7 +53,10 @@ bool NotchViewModel::showsClaudeUsage() const
 {
     const bool both = m_app.preferences.sideColumn.value() == SideColumn::both;
     const bool calendar = m_app.preferences.opensCalendar();
-    const bool hasData = claudeUsageHasData.value();
+    // Both windows, whichever has data.
+    const bool fiveHour = m_app.claudeUsage.fiveHour().has_value();
+    const bool sevenDay = m_app.claudeUsage.sevenDay().has_value();
+    const bool hasData = fiveHour || sevenDay;
     return both && calendar && hasData;
 }
 
@@ -87,7 +90,7 @@ NotchViewModel::Inputs NotchViewModel::inputs() const
     in.showsMicMuted = showsMicMuted();
     in.showsSoundMuted = showsSoundMuted();
     in.showsClaudeUsage = showsClaudeUsage();
-    in.isAnnouncing = calendarIsAnnouncing.value();
+    in.isAnnouncing = m_app.calendar.isAnnouncing();
     in.timerInNotch = preferences.timerInNotch.value();
     in.isTimerRunning = m_app.timers.isRunning();
     in.openWidth = preferences.openWidth.value();

@@ -66,16 +66,12 @@ public:
     qreal compactSideWidth(CompactKind kind) const { return sizes().compactSideWidth(kind); }
     QSizeF windowSize() const { return sizes().windowSize(); }
 
-    // FIXME: the now-playing, calendar, usage-limit and mixer models are not
-    // part of the app yet; until they are, their values reach the notch
-    // through these properties, which nothing sets in the app.
+    // FIXME: the now-playing and mixer models are not part of the app yet;
+    // until they are, their values reach the notch through these
+    // properties, which nothing sets in the app.
     QProperty<bool> nowPlayingIsActive{false};
     QProperty<bool> nowPlayingHasMedia{false};
     QProperty<bool> sourceIsFrontmost{false};
-    QProperty<bool> hasCountdownEvent{false};
-    QProperty<bool> hasOngoingEvent{false};
-    QProperty<bool> calendarIsAnnouncing{false};
-    QProperty<bool> claudeUsageHasData{false};
     QProperty<qsizetype> mixerApplicationCount{0};
 
 private:

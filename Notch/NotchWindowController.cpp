@@ -222,10 +222,9 @@ void NotchWindowController::open()
     if (m_viewModel->isOpen())
         return;
     m_viewModel->setOpen(true);
+    m_app.claudeUsage.refreshIfStale();
     // Haptic feedback (the setting hapticFeedback) does not exist on Linux
     // desktops; opening gives none.
-    // FIXME: ask the usage-limit model to refresh when stale once it is part
-    // of the app.
 }
 
 void NotchWindowController::setMixerOpen(bool open)

@@ -63,9 +63,11 @@ void apply(NotchFixture &fixture, NotchViewModel &model, const Inputs &in)
     model.nowPlayingIsActive = in.media;
     model.nowPlayingHasMedia = in.media;
     model.sourceIsFrontmost = in.sourceFrontmost;
-    model.hasCountdownEvent = in.countdown;
-    model.calendarIsAnnouncing = in.announcing;
-    model.hasOngoingEvent = in.ongoing;
+    DayEvent meeting;
+    meeting.title = QStringLiteral("Reunião");
+    app.calendar.bindableCountdownEvent().setValue(in.countdown ? std::optional(meeting) : std::nullopt);
+    app.calendar.bindableIsAnnouncing().setValue(in.announcing);
+    app.calendar.bindableOngoingEvent().setValue(in.ongoing ? std::optional(meeting) : std::nullopt);
     app.micMute.setMuted(in.micMuted);
     fixture.muteOutput(in.soundMuted);
     if (in.timer)
@@ -141,7 +143,8 @@ TEST_F(NotchViewModelTest, TheStateFollowsItsInputsAsTheyChange)
 
 TEST_F(NotchViewModelTest, UsageCardNeedsBothColumnsTheCalendarAndData)
 {
-    model.claudeUsageHasData = true;
+    EXPECT_FALSE(model.showsClaudeUsage());
+    app->claudeUsage.bindableSevenDay().setValue(ClaudeUsageWindow{42, std::nullopt});
     EXPECT_TRUE(model.showsClaudeUsage());
     preferences().sideColumn.setValue(SideColumn::calendar);
     EXPECT_FALSE(model.showsClaudeUsage());
@@ -149,7 +152,7 @@ TEST_F(NotchViewModelTest, UsageCardNeedsBothColumnsTheCalendarAndData)
     preferences().idleActivity.setValue(IdleActivity::playing);
     EXPECT_FALSE(model.showsClaudeUsage());
     preferences().idleActivity.setValue(IdleActivity::duo);
-    model.claudeUsageHasData = false;
+    app->claudeUsage.bindableSevenDay().setValue(std::nullopt);
     EXPECT_FALSE(model.showsClaudeUsage());
 }
 
