@@ -13,10 +13,10 @@ bool NotchViewModel::showsMedia() const
 {
     const Preferences &preferences = m_app.preferences;
     const bool enabled = preferences.nowPlayingEnabled.value();
-    const bool active = nowPlayingIsActive.value();
-    const bool hasMedia = nowPlayingHasMedia.value();
+    const bool active = m_app.nowPlaying.isActive();
+    const bool hasMedia = m_app.nowPlaying.hasMedia();
     const bool hideWhenSourceActive = preferences.hideWhenSourceActive.value();
-    const bool frontmost = sourceIsFrontmost.value();
+    const bool frontmost = m_app.nowPlaying.sourceIsFrontmost();
     return enabled && active && hasMedia && !(hideWhenSourceActive && frontmost);
 }
 

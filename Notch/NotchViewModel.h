@@ -66,12 +66,9 @@ public:
     qreal compactSideWidth(CompactKind kind) const { return sizes().compactSideWidth(kind); }
     QSizeF windowSize() const { return sizes().windowSize(); }
 
-    // FIXME: the now-playing and mixer models are not part of the app yet;
-    // until they are, their values reach the notch through these
-    // properties, which nothing sets in the app.
-    QProperty<bool> nowPlayingIsActive{false};
-    QProperty<bool> nowPlayingHasMedia{false};
-    QProperty<bool> sourceIsFrontmost{false};
+    // FIXME: the volume mixer is not part of the app yet; until it is, the
+    // mixer's number of applications reaches the notch through this
+    // property, which nothing sets in the app.
     QProperty<qsizetype> mixerApplicationCount{0};
 
 private:

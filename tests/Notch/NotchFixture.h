@@ -51,6 +51,19 @@ public:
         alert.sideWidth = sideWidth;
         app->alerts.show(alert, 2);
     }
+    // A song from the player at process 321, playing or stopped (a stopped
+    // player reports no title), and whether that player is in front.
+    void playMedia(bool playing, bool sourceFrontmost = false)
+    {
+        const Workspace::RunningApplication player{321, QStringLiteral("org.example.Player"), QStringLiteral("Player"), true};
+        platform.workspace.addApplication(player.processIdentifier, 1, player.bundleIdentifier);
+        platform.workspace.frontmost = sourceFrontmost ? std::optional(player) : std::nullopt;
+        QJsonObject state{{QStringLiteral("type"), QStringLiteral("state")}, {QStringLiteral("playing"), playing ? 1 : 0},
+                          {QStringLiteral("pid"), player.processIdentifier}};
+        if (playing)
+            state.insert(QStringLiteral("title"), QStringLiteral("Song"));
+        app->nowPlaying.handle(state);
+    }
     void muteOutput(bool muted)
     {
         AudioDevice speakers = FakeAudioSystem::switchedDevice(QStringLiteral("speakers"));

@@ -90,11 +90,6 @@ protected:
 
     NotchViewModel &model() { return controller->viewModel(); }
     void advance(double seconds) { platform.scheduler.advance(seconds); }
-    void playMedia(bool playing)
-    {
-        model().nowPlayingIsActive = playing;
-        model().nowPlayingHasMedia = playing;
-    }
 
     std::unique_ptr<NotchWindowController> controller;
     NotchRootView *view = nullptr;

@@ -60,9 +60,8 @@ void apply(NotchFixture &fixture, NotchViewModel &model, const Inputs &in)
         fixture.showBanner();
     if (in.alert)
         fixture.showAlert();
-    model.nowPlayingIsActive = in.media;
-    model.nowPlayingHasMedia = in.media;
-    model.sourceIsFrontmost = in.sourceFrontmost;
+    if (in.media)
+        fixture.playMedia(true, in.sourceFrontmost);
     DayEvent meeting;
     meeting.title = QStringLiteral("Reunião");
     app.calendar.bindableCountdownEvent().setValue(in.countdown ? std::optional(meeting) : std::nullopt);
