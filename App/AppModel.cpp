@@ -2,7 +2,7 @@
 
 AppModel::AppModel(const Services &services)
     : m_services(services)
-    , nowPlaying(services.scheduler, services.workspace)
+    , nowPlaying(services.scheduler, services.workspace, services.windowServer)
     , weather(services.scheduler, services.location)
     , alerts(services.scheduler)
     , timers(services.scheduler)

@@ -1,6 +1,7 @@
 #include "NowPlaying/NowPlayingModel.h"
 
 #include "Platform/ApplicationIdentifiers.h"
+#include "Platform/WindowServer.h"
 #include "Platform/Workspace.h"
 
 #include <QBuffer>
@@ -47,14 +48,14 @@ bool isBlank(QChar character)
 
 } // namespace
 
-NowPlayingModel::NowPlayingModel(Scheduler &scheduler, Workspace &workspace, BackgroundRunner runner)
+NowPlayingModel::NowPlayingModel(Scheduler &scheduler, Workspace &workspace, WindowServer &windowServer, BackgroundRunner runner)
     : m_scheduler(scheduler)
     , m_workspace(workspace)
+    , m_windowServer(windowServer)
     , m_runner(runner ? std::move(runner) : [](std::function<void()> work) { QThreadPool::globalInstance()->start(std::move(work)); })
     , m_snapshotDate(scheduler.now())
     , m_idleWork(scheduler)
     , m_self(std::make_shared<NowPlayingModel *>(this))
-    , m_mainThread(std::make_unique<QObject>())
 {
 }
 
@@ -75,7 +76,11 @@ std::optional<QString> NowPlayingModel::sourceFilter(MediaSource source)
 
 void NowPlayingModel::start(const MediaBridgeProcess::Files &files)
 {
-    m_workspace.observeActivations(m_mainThread.get(), [this] { updateFrontmost(); });
+    // The window server outlives the model only in tests.
+    m_windowServer.observeActivation([model = std::weak_ptr<NowPlayingModel *>(m_self)] {
+        if (const auto self = model.lock())
+            (*self)->updateFrontmost();
+    });
     m_bridge = std::make_unique<MediaBridgeProcess>(m_scheduler, [this](const QJsonObject &message) { handle(message); }, files);
     m_bridge->start();
 }

@@ -16,6 +16,7 @@
 #include <optional>
 
 class QObject;
+class WindowServer;
 class Workspace;
 
 // The app's one picture of the media playing anywhere: the song, play state,
@@ -32,7 +33,7 @@ public:
     static constexpr int maximumArtworkPixels = 720;
 
     // `runner` defaults to Qt's global thread pool.
-    NowPlayingModel(Scheduler &scheduler, Workspace &workspace, BackgroundRunner runner = {});
+    NowPlayingModel(Scheduler &scheduler, Workspace &workspace, WindowServer &windowServer, BackgroundRunner runner = {});
     ~NowPlayingModel();
     NowPlayingModel(const NowPlayingModel &) = delete;
     NowPlayingModel &operator=(const NowPlayingModel &) = delete;
@@ -130,6 +131,7 @@ private:
 
     Scheduler &m_scheduler;
     Workspace &m_workspace;
+    WindowServer &m_windowServer;
     BackgroundRunner m_runner;
 
     QProperty<QString> m_title;
@@ -162,6 +164,4 @@ private:
     // Decoded artwork finds the model through this on the main thread, and
     // finds nothing once the model is gone.
     std::shared_ptr<NowPlayingModel *> m_self;
-    // Context of the activation observation, which ends with the model.
-    std::unique_ptr<QObject> m_mainThread;
 };

@@ -45,10 +45,6 @@ public:
     virtual QString displayName(const QString &url) const = 0;
     // The icon of the application at `url`; a null image when it has none.
     virtual QImage iconForApplication(const QString &url) const = 0;
-
-    // Calls `handler` on the main thread whenever the frontmost application
-    // may have changed, until `context` is destroyed.
-    virtual void observeActivations(QObject *context, std::function<void()> handler) = 0;
     // Replaces the clipboard's content with `text`.
     virtual void setClipboardText(const QString &text) = 0;
 

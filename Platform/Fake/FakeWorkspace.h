@@ -3,8 +3,6 @@
 #include "Platform/Workspace.h"
 
 #include <QHash>
-#include <QObject>
-#include <QPointer>
 #include <QStringList>
 
 #include <vector>
@@ -75,21 +73,7 @@ public:
             handler();
     }
 
-    void observeActivations(QObject *context, std::function<void()> handler) override
-    {
-        activationObservers.append({context, std::move(handler)});
-    }
     void setClipboardText(const QString &text) override { clipboard = text; }
-
-    // Makes `application` (or nothing) frontmost and tells the observers.
-    void makeFrontmost(std::optional<RunningApplication> application)
-    {
-        frontmost = std::move(application);
-        for (const auto &[context, handler] : std::as_const(activationObservers)) {
-            if (context)
-                handler();
-        }
-    }
 
     // Adds a running application with process id `pid` under `parent`.
     void addApplication(qint64 pid, qint64 parent, const QString &bundleIdentifier, bool regular = true)
@@ -106,7 +90,6 @@ public:
     mutable QStringList iconRequests;
     QStringList activated;
     QStringList opened;
-    QList<std::pair<QPointer<QObject>, std::function<void()>>> activationObservers;
     std::optional<QString> clipboard;
     // Schemes that an installed application opens ("zoommtg", "msteams").
     QStringList openableSchemes;

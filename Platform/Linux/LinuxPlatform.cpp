@@ -135,10 +135,10 @@ struct LinuxPlatform::Private {
     QtScheduler scheduler;
     JsonUserDefaults defaults;
     std::unique_ptr<DistributedNotifications> notifications = makeNotifications();
-    LinuxWorkspace workspace;
+    std::unique_ptr<XcbConnection> x11 = openDisplay();
+    LinuxWorkspace workspace{x11.get()};
     ProcessSoundPlayer soundPlayer;
     PulseAudioSystem audio{scheduler};
-    std::unique_ptr<XcbConnection> x11 = openDisplay();
     std::unique_ptr<KeyCapture> keyCapture = overDisplay<KeyCapture, X11KeyCapture, InertKeyCapture>(x11.get());
     std::unique_ptr<WindowServer> windowServer = overDisplay<WindowServer, X11WindowServer, InertWindowServer>(x11.get());
     std::unique_ptr<Screens> screens = makeScreens();

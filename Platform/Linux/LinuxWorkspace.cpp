@@ -1,5 +1,6 @@
 #include "Platform/Linux/LinuxWorkspace.h"
 
+#include "Platform/Linux/XcbConnection.h"
 #include "Support/Log.h"
 
 #include <QClipboard>
@@ -9,9 +10,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QPointer>
 #include <QRegularExpression>
-#include <QSocketNotifier>
 
 #include <gio/gdesktopappinfo.h>
 #include <xcb/xcb.h>
@@ -64,62 +63,6 @@ QString execProgram(const QString &exec)
 
 } // namespace
 
-struct LinuxWorkspace::X11 {
-    xcb_connection_t *connection = nullptr;
-    xcb_ewmh_connection_t ewmh{};
-    bool ready = false;
-
-    X11()
-    {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            return;
-        connection = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(connection)) {
-            qCWarning(lcPlatform, "Quib: no X11 display; the frontmost application is unknown");
-            return;
-        }
-        xcb_intern_atom_cookie_t *cookies = xcb_ewmh_init_atoms(connection, &ewmh);
-        ready = xcb_ewmh_init_atoms_replies(&ewmh, cookies, nullptr) != 0;
-    }
-    ~X11()
-    {
-        if (ready)
-            xcb_ewmh_connection_wipe(&ewmh);
-        if (connection)
-            xcb_disconnect(connection);
-    }
-
-    std::optional<xcb_window_t> activeWindow()
-    {
-        if (!ready)
-            return std::nullopt;
-        xcb_window_t window = 0;
-        if (!xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, 0), &window, nullptr) || window == 0)
-            return std::nullopt;
-        return window;
-    }
-
-    std::optional<qint64> processOf(xcb_window_t window)
-    {
-        uint32_t pid = 0;
-        if (!xcb_ewmh_get_wm_pid_reply(&ewmh, xcb_ewmh_get_wm_pid(&ewmh, window), &pid, nullptr) || pid == 0)
-            return std::nullopt;
-        return pid;
-    }
-
-    QList<xcb_window_t> clientWindows()
-    {
-        QList<xcb_window_t> windows;
-        xcb_ewmh_get_windows_reply_t list;
-        if (!ready || !xcb_ewmh_get_client_list_reply(&ewmh, xcb_ewmh_get_client_list(&ewmh, 0), &list, nullptr))
-            return windows;
-        for (uint32_t i = 0; i < list.windows_len; ++i)
-            windows.append(list.windows[i]);
-        xcb_ewmh_get_windows_reply_wipe(&list);
-        return windows;
-    }
-};
-
 class LinuxWorkspace::SleepWatcher : public QObject {
     Q_OBJECT
 public:
@@ -136,45 +79,11 @@ public Q_SLOTS:
     }
 };
 
-struct LinuxWorkspace::ActivationWatch {
-    X11 x11;
-    std::unique_ptr<QSocketNotifier> notifier;
-    QList<std::pair<QPointer<QObject>, std::function<void()>>> observers;
+LinuxWorkspace::LinuxWorkspace(XcbConnection *x11)
+    : m_x11(x11)
+{
+}
 
-    ActivationWatch()
-    {
-        if (!x11.ready)
-            return;
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x11.connection)).data;
-        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(x11.connection, screen->root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(x11.connection);
-        notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(x11.connection), QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [this] { readEvents(); });
-    }
-
-    void readEvents()
-    {
-        bool activeWindowChanged = false;
-        while (xcb_generic_event_t *event = xcb_poll_for_event(x11.connection)) {
-            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY
-                && reinterpret_cast<xcb_property_notify_event_t *>(event)->atom == x11.ewmh._NET_ACTIVE_WINDOW)
-                activeWindowChanged = true;
-            free(event);
-        }
-        if (!activeWindowChanged)
-            return;
-        observers.removeIf([](const auto &observer) { return observer.first.isNull(); });
-        // A handler may add observers; iterate over a copy.
-        const auto current = observers;
-        for (const auto &[context, handler] : current) {
-            if (context)
-                handler();
-        }
-    }
-};
-
-LinuxWorkspace::LinuxWorkspace() = default;
 LinuxWorkspace::~LinuxWorkspace() = default;
 
 void LinuxWorkspace::loadEntries() const
@@ -291,12 +200,22 @@ QList<Workspace::RunningApplication> LinuxWorkspace::runningApplications(const Q
 std::optional<Workspace::RunningApplication> LinuxWorkspace::frontmostApplication() const
 {
     if (!m_x11)
-        m_x11 = std::make_unique<X11>();
-    const auto window = m_x11->activeWindow();
-    if (!window)
         return std::nullopt;
-    const auto pid = m_x11->processOf(*window);
+    xcb_ewmh_connection_t &ewmh = m_x11->ewmh();
+    xcb_window_t window = XCB_NONE;
+    if (!xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, m_x11->screenNumber()), &window, nullptr) || window == XCB_NONE)
+        return std::nullopt;
+    const auto pid = processOf(window);
     return pid ? runningApplication(*pid) : std::nullopt;
+}
+
+std::optional<qint64> LinuxWorkspace::processOf(quint32 window) const
+{
+    xcb_ewmh_connection_t &ewmh = m_x11->ewmh();
+    uint32_t pid = 0;
+    if (!xcb_ewmh_get_wm_pid_reply(&ewmh, xcb_ewmh_get_wm_pid(&ewmh, window), &pid, nullptr) || pid == 0)
+        return std::nullopt;
+    return pid;
 }
 
 std::optional<qint64> LinuxWorkspace::parentProcessIdentifier(qint64 pid) const
@@ -361,25 +280,24 @@ QImage LinuxWorkspace::iconForApplication(const QString &url) const
 bool LinuxWorkspace::activate(const RunningApplication &application)
 {
     if (!m_x11)
-        m_x11 = std::make_unique<X11>();
-    for (xcb_window_t window : m_x11->clientWindows()) {
-        const auto pid = m_x11->processOf(window);
-        if (!pid || *pid != application.processIdentifier)
-            continue;
-        // Sent as a pager would: window managers honour that source without
-        // focus-stealing prevention.
-        xcb_ewmh_request_change_active_window(&m_x11->ewmh, 0, window, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_NONE);
-        xcb_flush(m_x11->connection);
-        return true;
+        return false;
+    xcb_ewmh_connection_t &ewmh = m_x11->ewmh();
+    xcb_ewmh_get_windows_reply_t clients;
+    if (!xcb_ewmh_get_client_list_reply(&ewmh, xcb_ewmh_get_client_list(&ewmh, m_x11->screenNumber()), &clients, nullptr))
+        return false;
+    std::optional<xcb_window_t> found;
+    for (uint32_t i = 0; i < clients.windows_len && !found; ++i) {
+        if (processOf(clients.windows[i]) == application.processIdentifier)
+            found = clients.windows[i];
     }
-    return false;
-}
-
-void LinuxWorkspace::observeActivations(QObject *context, std::function<void()> handler)
-{
-    if (!m_activationWatch)
-        m_activationWatch = std::make_unique<ActivationWatch>();
-    m_activationWatch->observers.append({context, std::move(handler)});
+    xcb_ewmh_get_windows_reply_wipe(&clients);
+    if (!found)
+        return false;
+    // Sent as a pager would: window managers honour that source without
+    // focus-stealing prevention.
+    xcb_ewmh_request_change_active_window(&ewmh, m_x11->screenNumber(), *found, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_NONE);
+    xcb_flush(m_x11->connection());
+    return true;
 }
 
 void LinuxWorkspace::setClipboardText(const QString &text)

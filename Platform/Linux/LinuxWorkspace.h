@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class XcbConnection;
+
 // Workspace on a Linux desktop: processes from /proc, application identity
 // from the XDG desktop entries (through GIO), the active window from EWMH.
 //
@@ -15,12 +17,14 @@
 // (GIO_LAUNCHED_DESKTOP_FILE with its pid); systemd placed it in the
 // application's scope (app-…-<id>-<n>.scope); or its executable's name is the
 // one the desktop entry runs (Exec, TryExec or StartupWMClass). Links open
-// through GIO with the application registered for their scheme.
+// through GIO with the application registered for their scheme. Without an X
+// display (`x11` null, as in a command-line run) there is no frontmost
+// application and nothing to activate.
 class LinuxWorkspace final : public Workspace {
 public:
     static const QString ownIdentifier;
 
-    LinuxWorkspace();
+    explicit LinuxWorkspace(XcbConnection *x11 = nullptr);
     ~LinuxWorkspace() override;
 
     std::optional<RunningApplication> runningApplication(qint64 pid) const override;
@@ -36,9 +40,6 @@ public:
     void open(const QUrl &url) override;
     // Wake-ups are logind's PrepareForSleep(false) on the system bus.
     void observeWake(std::function<void()> handler) override;
-    // Follows _NET_ACTIVE_WINDOW on the root window, on a connection of its
-    // own so that its events never wait behind the replies of the queries.
-    void observeActivations(QObject *context, std::function<void()> handler) override;
     void setClipboardText(const QString &text) override;
 
 private:
@@ -55,10 +56,10 @@ private:
     mutable QHash<QString, Entry> m_entriesById;
     // Executable names and window classes (lower case) to desktop ids.
     mutable QHash<QString, QString> m_idsByProgram;
-    struct X11;
-    mutable std::unique_ptr<X11> m_x11;
+    // The pid of a window, from _NET_WM_PID.
+    std::optional<qint64> processOf(quint32 window) const;
+
+    XcbConnection *m_x11;
     class SleepWatcher;
     std::unique_ptr<SleepWatcher> m_sleepWatcher;
-    struct ActivationWatch;
-    std::unique_ptr<ActivationWatch> m_activationWatch;
 };

@@ -2,6 +2,7 @@
 // private session bus.
 
 #include "NowPlaying/NowPlayingModel.h"
+#include "Platform/Fake/FakeWindowServer.h"
 #include "Platform/Fake/FakeWorkspace.h"
 #include "PrivateBus.h"
 #include "ScriptedPlayer.h"
@@ -33,8 +34,9 @@ TEST(NowPlayingModelWithBridge, ShowsThePlayerAndDrivesIt)
 
     QtScheduler scheduler;
     FakeWorkspace workspace;
+    FakeWindowServer windowServer;
     workspace.addApplication(player.pid(), 1, QStringLiteral("org.example.Player"));
-    NowPlayingModel model(scheduler, workspace);
+    NowPlayingModel model(scheduler, workspace, windowServer);
     model.start();
     // The model writes from the event loop, which must run while waiting.
     const auto receives = [&player](const QString &call) { return QTest::qWaitFor([&] { return player.hasCall(call); }, 5000); };

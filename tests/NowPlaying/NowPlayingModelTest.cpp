@@ -1,4 +1,5 @@
 #include "NowPlaying/NowPlayingModel.h"
+#include "Platform/Fake/FakeWindowServer.h"
 #include "Platform/Fake/FakeWorkspace.h"
 
 #include <QBuffer>
@@ -35,6 +36,13 @@ protected:
     double stamp(double offset = 0) const { return static_cast<double>(scheduler.now().toMSecsSinceEpoch()) / 1000.0 + offset; }
     double position() const { return model.elapsed(scheduler.now()); }
 
+    // Makes `application` (or nothing) frontmost, as a window activation does.
+    void makeFrontmost(std::optional<Workspace::RunningApplication> application)
+    {
+        workspace.frontmost = std::move(application);
+        windowServer.activate();
+    }
+
     // Artwork decodes run when the test says, in the order it says.
     void runDecode(qsizetype index)
     {
@@ -44,8 +52,9 @@ protected:
 
     ManualScheduler scheduler;
     FakeWorkspace workspace;
+    FakeWindowServer windowServer;
     QList<std::function<void()>> decodes;
-    NowPlayingModel model{scheduler, workspace, [this](std::function<void()> work) { decodes.append(std::move(work)); }};
+    NowPlayingModel model{scheduler, workspace, windowServer, [this](std::function<void()> work) { decodes.append(std::move(work)); }};
 };
 
 QString base64Image(const QImage &image, const char *format = "png",
@@ -363,13 +372,13 @@ TEST_F(NowPlayingModelTest, OpensTheSourceApplicationWhenItIsInstalled)
 TEST_F(NowPlayingModelTest, FollowsWhetherTheSourceIsFrontmost)
 {
     model.start(MediaBridgeProcess::Files{}); // no bridge files: nothing is started
-    workspace.makeFrontmost(Workspace::RunningApplication{playerPid, QStringLiteral("spotify"), QStringLiteral("Spotify"), true});
+    makeFrontmost(Workspace::RunningApplication{playerPid, QStringLiteral("spotify"), QStringLiteral("Spotify"), true});
     EXPECT_FALSE(model.sourceIsFrontmost()) << "no source yet";
     model.handle(playing(QStringLiteral("Song")));
     EXPECT_TRUE(model.sourceIsFrontmost());
-    workspace.makeFrontmost(Workspace::RunningApplication{7, QStringLiteral("org.gnome.Terminal"), QStringLiteral("Terminal"), true});
+    makeFrontmost(Workspace::RunningApplication{7, QStringLiteral("org.gnome.Terminal"), QStringLiteral("Terminal"), true});
     EXPECT_FALSE(model.sourceIsFrontmost());
-    workspace.makeFrontmost(Workspace::RunningApplication{8, QString(), QString(), true});
+    makeFrontmost(Workspace::RunningApplication{8, QString(), QString(), true});
     EXPECT_FALSE(model.sourceIsFrontmost());
 }
 
