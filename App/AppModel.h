@@ -54,7 +54,7 @@ public:
     OutputMute outputMute;
     ClaudeUsage claudeUsage;
     Preferences preferences;
-    // "QuibPermissionsChanged": the permissions model tells the calendar.
+    // "QuibPermissionsChanged" and "QuibShowPermissions".
     PermissionNotifications permissionNotifications;
     CalendarModel calendar;
     Sounds sounds;

@@ -51,10 +51,20 @@ void SystemVolume::refreshDevice()
 
 void SystemVolume::set(float volume)
 {
+    if (std::isnan(volume))
+        return;
     const float clamped = std::clamp(volume, 0.0f, 1.0f);
     m_volume = clamped;
     if (!m_device.isEmpty())
         m_audio.setVolume(AudioScope::Output, m_device, clamped);
+}
+
+bool SystemVolume::setMuted(bool muted)
+{
+    if (m_device.isEmpty() || !m_audio.setMuted(AudioScope::Output, m_device, muted))
+        return false;
+    m_isMuted = muted;
+    return true;
 }
 
 bool SystemVolume::isBluetooth() const
@@ -92,6 +102,7 @@ void SystemVolume::refresh()
     const auto device = m_device.isEmpty() ? std::nullopt : m_audio.device(AudioScope::Output, m_device);
     const bool available = device && device->volume;
     m_isAvailable = available;
+    m_isMuted = device && device->isMuted.value_or(false);
     if (available && std::abs(*device->volume - volume()) > threshold)
         m_volume = *device->volume;
 }

@@ -9,8 +9,8 @@
 
 class AudioSystem;
 
-// The volume of the default output device, its name and whether it is a
-// Bluetooth device. Each user owns an instance; none follows the default
+// The volume and mute switch of the default output device, its name and
+// whether it is a Bluetooth device. Each user owns an instance; none follows the default
 // device by itself: refreshDevice() does. Main thread only.
 class SystemVolume {
 public:
@@ -28,6 +28,9 @@ public:
     // Whether the last read of the volume succeeded.
     bool isAvailable() const { return m_isAvailable.value(); }
     QBindable<bool> bindableIsAvailable() { return &m_isAvailable; }
+    // The device's mute switch; false when it has none or there is no device.
+    bool isMuted() const { return m_isMuted.value(); }
+    QBindable<bool> bindableIsMuted() { return &m_isMuted; }
     // The output device this object is bound to; empty when none.
     QString device() const { return m_device; }
     bool isObserving() const { return bool(m_listener); }
@@ -40,7 +43,11 @@ public:
     // state, and reads the volume again.
     void refreshDevice();
     // Clamps to 0...1, shows the value at once and writes it to the device.
+    // A value that is not a number changes nothing.
     void set(float volume);
+    // Shows the switch at once and writes it to the device; false (and no
+    // change) when there is no device or it has no settable switch.
+    bool setMuted(bool muted);
 
     bool isBluetooth() const;
     std::optional<QString> deviceName() const;
@@ -54,6 +61,7 @@ private:
     AudioSystem &m_audio;
     QProperty<float> m_volume{0.5f};
     QProperty<bool> m_isAvailable{false};
+    QProperty<bool> m_isMuted{false};
     QString m_device;
     QMetaObject::Connection m_listener;
 };

@@ -44,7 +44,8 @@ public:
     virtual std::optional<AudioDevice> device(AudioScope scope, const QString &id) const = 0;
 
     // Each returns false when the request could not be made: unknown device,
-    // no settable switch or volume, not connected.
+    // no settable switch or volume, not connected, a volume that is not a
+    // number. Volumes out of 0...1 are clamped.
     virtual bool setMuted(AudioScope scope, const QString &id, bool muted) = 0;
     virtual bool setVolume(AudioScope scope, const QString &id, float volume) = 0;
 

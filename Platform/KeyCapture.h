@@ -23,11 +23,18 @@ enum class KeyHandling {
     Declined,
 };
 
+// One press of a key taken with any modifiers.
+struct KeyPress {
+    // The modifiers held with the key; the lock modifiers never count.
+    Qt::KeyboardModifiers modifiers;
+};
+
 // Global keys: a captured combination reaches this app's handler whichever
 // window has the keyboard focus. Main thread only.
 class KeyCapture {
 public:
     using Handler = std::function<KeyHandling()>;
+    using PressHandler = std::function<KeyHandling(const KeyPress &press)>;
     using Grab = quint64;
 
     virtual ~KeyCapture() = default;
@@ -36,6 +43,11 @@ public:
     // None when it cannot be taken (another program holds it, no display, a
     // key this backend cannot name); the reason is logged.
     virtual std::optional<Grab> grab(const KeyCombination &combination, Handler handler) = 0;
+    // Takes `key` whatever modifiers are held with it and calls `handler` on
+    // each press, with those modifiers. None when it cannot be taken (another
+    // program holds the key with some modifiers, no display, a key this
+    // backend cannot name).
+    virtual std::optional<Grab> grabAnyModifiers(Qt::Key key, PressHandler handler) = 0;
     // Gives a grabbed combination back. Unknown grabs are ignored.
     virtual void release(Grab grab) = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 class AudioSystem;
+class Backlights;
 class Credentials;
 class DistributedNotifications;
 class EventStore;
@@ -30,4 +31,5 @@ struct Services {
     LocationProvider &location;
     Credentials &credentials;
     Pointer &pointer;
+    Backlights &backlights;
 };

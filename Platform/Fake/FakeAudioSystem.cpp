@@ -1,5 +1,7 @@
 #include "Platform/Fake/FakeAudioSystem.h"
 
+#include <cmath>
+
 namespace {
 
 QString scopeName(AudioScope scope)
@@ -35,6 +37,8 @@ bool FakeAudioSystem::setVolume(AudioScope scope, const QString &id, float volum
     if (state != ConnectionState::Ready || it == devices[scope].end() || !it->volume)
         return false;
     writes.append(QStringLiteral("volume %1 %2 %3").arg(scopeName(scope), id).arg(volume));
+    if (std::isnan(volume))
+        return false;
     it->volume = volume;
     Q_EMIT deviceChanged(scope, id);
     return true;

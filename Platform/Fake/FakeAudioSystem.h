@@ -7,7 +7,8 @@
 
 // A sound system described by a test: devices per scope and a default for
 // each. Writes are recorded ("mute Input usb 1", "volume Output hdmi 0.5")
-// and applied at once, each with its deviceChanged(). Changes from elsewhere
+// and applied at once, each with its deviceChanged(); a volume that is not a
+// number is recorded and refused, so a test sees that it was asked for. Changes from elsewhere
 // (another program, the user) go through the change*() helpers.
 class FakeAudioSystem final : public AudioSystem {
     Q_OBJECT

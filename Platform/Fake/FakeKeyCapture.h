@@ -5,28 +5,42 @@
 #include <QHash>
 #include <QList>
 
+#include <algorithm>
+
 // Key capture driven by a test: press() plays a key press through the
-// handler of its grab. Combinations in `heldElsewhere` cannot be grabbed.
+// handler of its grab. Combinations in `heldElsewhere` cannot be grabbed; a
+// key held elsewhere with any modifiers cannot be taken with any modifiers.
 class FakeKeyCapture final : public KeyCapture {
 public:
     std::optional<Grab> grab(const KeyCombination &combination, Handler handler) override
     {
         if (heldElsewhere.contains(combination))
             return std::nullopt;
-        const Grab id = m_next++;
-        m_grabs.insert(id, {combination, std::move(handler)});
-        return id;
+        return add(combination.key, combination.modifiers, [handler = std::move(handler)](const KeyPress &) { return handler(); });
+    }
+    std::optional<Grab> grabAnyModifiers(Qt::Key key, PressHandler handler) override
+    {
+        if (std::any_of(heldElsewhere.cbegin(), heldElsewhere.cend(), [key](const KeyCombination &held) { return held.key == key; }))
+            return std::nullopt;
+        return add(key, std::nullopt, std::move(handler));
     }
     void release(Grab grab) override { m_grabs.remove(grab); }
 
-    // None when no grab holds the combination (the press went elsewhere).
+    // None when no grab holds the combination (the press went elsewhere). A
+    // grab of the exact modifiers goes before one of any modifiers.
     std::optional<KeyHandling> press(const KeyCombination &combination)
     {
-        for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it) {
-            if (it->first == combination)
-                return it->second();
+        const Entry *match = nullptr;
+        for (const Entry &entry : std::as_const(m_grabs)) {
+            if (entry.key == combination.key && (!entry.modifiers || *entry.modifiers == combination.modifiers)) {
+                if (!match || entry.modifiers)
+                    match = &entry;
+            }
         }
-        return std::nullopt;
+        if (!match)
+            return std::nullopt;
+        const PressHandler handler = match->handler;
+        return handler(KeyPress{combination.modifiers});
     }
 
     int grabCount() const { return int(m_grabs.size()); }
@@ -34,6 +48,19 @@ public:
     QList<KeyCombination> heldElsewhere;
 
 private:
+    struct Entry {
+        Qt::Key key;
+        // None: any modifiers.
+        std::optional<Qt::KeyboardModifiers> modifiers;
+        PressHandler handler;
+    };
+    std::optional<Grab> add(Qt::Key key, std::optional<Qt::KeyboardModifiers> modifiers, PressHandler handler)
+    {
+        const Grab id = m_next++;
+        m_grabs.insert(id, Entry{key, modifiers, std::move(handler)});
+        return id;
+    }
+
     Grab m_next = 1;
-    QHash<Grab, std::pair<KeyCombination, Handler>> m_grabs;
+    QHash<Grab, Entry> m_grabs;
 };

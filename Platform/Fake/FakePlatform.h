@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Fake/FakeAudioSystem.h"
+#include "Platform/Fake/FakeBacklights.h"
 #include "Platform/Fake/FakeCredentials.h"
 #include "Platform/Fake/FakeDistributedNotifications.h"
 #include "Platform/Fake/FakeEventStore.h"
@@ -30,10 +31,11 @@ struct FakePlatform {
     FakeLocationProvider location;
     FakeCredentials credentials;
     FakePointer pointer;
+    FakeBacklights backlights;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials, pointer};
+                        eventStore, location, credentials, pointer, backlights};
     }
 };

@@ -2,6 +2,7 @@
 
 #include "Platform/Linux/CursorPointer.h"
 #include "Platform/Linux/DBusNotifications.h"
+#include "Platform/Linux/LinuxBacklights.h"
 #include "Platform/Linux/GeoClueLocationProvider.h"
 #include "Platform/Linux/IcsEventStore.h"
 #include "Platform/Linux/LinuxCredentials.h"
@@ -50,6 +51,9 @@ public:
         qCWarning(lcPlatform, "Quib: no X11 display; the key %s stays off", qPrintable(describe(combination)));
         return std::nullopt;
     }
+    // Asked again every few seconds (the media keys): the missing display was
+    // reported once when the platform was built.
+    std::optional<Grab> grabAnyModifiers(Qt::Key, PressHandler) override { return std::nullopt; }
     void release(Grab) override {}
 };
 
@@ -129,6 +133,25 @@ std::unique_ptr<LocationProvider> makeLocationProvider()
     return std::make_unique<InertLocationProvider>();
 }
 
+// Without logind no backlight can be set: the brightness keys go to the
+// system.
+class InertBacklights final : public Backlights {
+public:
+    QStringList displays() const override { return {}; }
+    bool isBuiltIn(const QString &) const override { return false; }
+    std::optional<float> brightness(const QString &) const override { return std::nullopt; }
+    bool setBrightness(const QString &, float) override { return false; }
+};
+
+std::unique_ptr<Backlights> makeBacklights()
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (LinuxBacklights::isAvailable(bus))
+        return std::make_unique<LinuxBacklights>(bus);
+    qCWarning(lcPlatform, "Quib: no logind on the system bus; display brightness is left to the system");
+    return std::make_unique<InertBacklights>();
+}
+
 } // namespace
 
 struct LinuxPlatform::Private {
@@ -146,6 +169,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<LocationProvider> location = makeLocationProvider();
     LinuxCredentials credentials;
     std::unique_ptr<Pointer> pointer = makePointer();
+    std::unique_ptr<Backlights> backlights = makeBacklights();
 };
 
 LinuxPlatform::LinuxPlatform()
@@ -158,5 +182,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights};
 }

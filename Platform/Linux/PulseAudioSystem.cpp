@@ -14,6 +14,7 @@
 #include <pulse/volume.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -283,7 +284,7 @@ bool PulseAudioSystem::setMuted(AudioScope scope, const QString &id, bool muted)
 bool PulseAudioSystem::setVolume(AudioScope scope, const QString &id, float volume)
 {
     const Entry *entry = d->find(scope, id);
-    if (d->state != ConnectionState::Ready || !entry || entry->volume.channels == 0)
+    if (d->state != ConnectionState::Ready || !entry || entry->volume.channels == 0 || std::isnan(volume))
         return false;
     const pa_volume_t target = pa_volume_t(std::clamp(volume, 0.0f, 1.0f) * float(PA_VOLUME_NORM) + 0.5f);
     pa_cvolume levels = entry->volume;

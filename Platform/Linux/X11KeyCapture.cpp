@@ -3,6 +3,7 @@
 #include "Platform/Linux/XcbConnection.h"
 #include "Support/Log.h"
 
+#include <X11/XF86keysym.h>
 #include <xcb/xcb_keysyms.h>
 
 #include <memory>
@@ -23,7 +24,20 @@ xcb_keysym_t keysymFor(Qt::Key key)
         return 'a' + (key - Qt::Key_A);
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return '0' + (key - Qt::Key_0);
-    return 0;
+    switch (key) {
+    case Qt::Key_VolumeUp:
+        return XF86XK_AudioRaiseVolume;
+    case Qt::Key_VolumeDown:
+        return XF86XK_AudioLowerVolume;
+    case Qt::Key_VolumeMute:
+        return XF86XK_AudioMute;
+    case Qt::Key_MonBrightnessUp:
+        return XF86XK_MonBrightnessUp;
+    case Qt::Key_MonBrightnessDown:
+        return XF86XK_MonBrightnessDown;
+    default:
+        return 0;
+    }
 }
 
 } // namespace
@@ -68,16 +82,21 @@ uint16_t X11KeyCapture::modifierMask(xcb_keysym_t keysym) const
     return 0;
 }
 
-std::optional<uint16_t> X11KeyCapture::modifierMask(Qt::KeyboardModifiers modifiers) const
+// The modifiers Qt names and the X11 modifier bits that carry them.
+QList<std::pair<Qt::KeyboardModifier, uint16_t>> X11KeyCapture::modifierBits() const
 {
-    uint16_t mask = 0;
-    const std::pair<Qt::KeyboardModifier, uint16_t> table[] = {
+    return {
         {Qt::ShiftModifier, XCB_MOD_MASK_SHIFT},
         {Qt::ControlModifier, XCB_MOD_MASK_CONTROL},
         {Qt::AltModifier, modifierMask(altKeysym)},
         {Qt::MetaModifier, modifierMask(superKeysym)},
     };
-    for (const auto &[modifier, bits] : table) {
+}
+
+std::optional<uint16_t> X11KeyCapture::modifierMask(Qt::KeyboardModifiers modifiers) const
+{
+    uint16_t mask = 0;
+    for (const auto &[modifier, bits] : modifierBits()) {
         if (!modifiers.testFlag(modifier))
             continue;
         if (bits == 0)
@@ -87,8 +106,21 @@ std::optional<uint16_t> X11KeyCapture::modifierMask(Qt::KeyboardModifiers modifi
     return mask;
 }
 
-QList<uint16_t> X11KeyCapture::lockVariants(uint16_t modifiers) const
+Qt::KeyboardModifiers X11KeyCapture::keyboardModifiers(uint16_t state) const
 {
+    Qt::KeyboardModifiers modifiers;
+    for (const auto &[modifier, bits] : modifierBits()) {
+        if (bits != 0 && (state & bits) == bits)
+            modifiers |= modifier;
+    }
+    return modifiers;
+}
+
+QList<uint16_t> X11KeyCapture::grabbedVariants(const Entry &entry) const
+{
+    if (!entry.modifiers)
+        return {XCB_MOD_MASK_ANY};
+    const uint16_t modifiers = *entry.modifiers;
     const uint16_t numLock = modifierMask(numLockKeysym);
     QList<uint16_t> variants{modifiers, uint16_t(modifiers | XCB_MOD_MASK_LOCK)};
     if (numLock != 0)
@@ -98,18 +130,33 @@ QList<uint16_t> X11KeyCapture::lockVariants(uint16_t modifiers) const
 
 std::optional<KeyCapture::Grab> X11KeyCapture::grab(const KeyCombination &combination, Handler handler)
 {
-    xcb_connection_t *connection = m_x11.connection();
-    const xcb_keysym_t keysym = keysymFor(combination.key);
-    std::unique_ptr<xcb_keycode_t, decltype(&free)> keycodes(keysym ? xcb_key_symbols_get_keycode(m_symbols, keysym) : nullptr, &free);
     const auto modifiers = modifierMask(combination.modifiers);
-    if (!keycodes || *keycodes == XCB_NO_SYMBOL || !modifiers) {
+    if (!modifiers) {
         qCWarning(lcPlatform, "Quib: the key %s does not exist on this keyboard", qPrintable(describe(combination)));
         return std::nullopt;
     }
+    return add(Entry{combination, 0, *modifiers, [handler = std::move(handler)](const KeyPress &) { return handler(); }});
+}
 
-    Entry entry{combination, *keycodes, *modifiers, std::move(handler)};
+std::optional<KeyCapture::Grab> X11KeyCapture::grabAnyModifiers(Qt::Key key, PressHandler handler)
+{
+    return add(Entry{KeyCombination{key, {}}, 0, std::nullopt, std::move(handler)});
+}
+
+std::optional<KeyCapture::Grab> X11KeyCapture::add(Entry entry)
+{
+    xcb_connection_t *connection = m_x11.connection();
+    const QString name = describe(entry.combination);
+    const xcb_keysym_t keysym = keysymFor(entry.combination.key);
+    std::unique_ptr<xcb_keycode_t, decltype(&free)> keycodes(keysym ? xcb_key_symbols_get_keycode(m_symbols, keysym) : nullptr, &free);
+    if (!keycodes || *keycodes == XCB_NO_SYMBOL) {
+        qCWarning(lcPlatform, "Quib: the key %s does not exist on this keyboard", qPrintable(name));
+        return std::nullopt;
+    }
+    entry.keycode = *keycodes;
+
     QList<xcb_void_cookie_t> cookies;
-    for (uint16_t variant : lockVariants(entry.modifiers)) {
+    for (uint16_t variant : grabbedVariants(entry)) {
         cookies << xcb_grab_key_checked(connection, 1, m_x11.root(), variant, entry.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC);
     }
     bool failed = false;
@@ -124,9 +171,12 @@ std::optional<KeyCapture::Grab> X11KeyCapture::grab(const KeyCombination &combin
         // seem to work at random.
         ungrab(entry);
         xcb_flush(connection);
-        qCWarning(lcPlatform, "Quib: another program holds the key %s; it stays off", qPrintable(describe(combination)));
+        if (!m_reportedHeld.contains(name))
+            qCWarning(lcPlatform, "Quib: another program holds the key %s; it stays off", qPrintable(name));
+        m_reportedHeld.insert(name);
         return std::nullopt;
     }
+    m_reportedHeld.remove(name);
     const Grab id = m_next++;
     m_grabs.insert(id, std::move(entry));
     return id;
@@ -144,7 +194,7 @@ void X11KeyCapture::release(Grab grab)
 
 void X11KeyCapture::ungrab(const Entry &entry)
 {
-    for (uint16_t variant : lockVariants(entry.modifiers))
+    for (uint16_t variant : grabbedVariants(entry))
         xcb_ungrab_key(m_x11.connection(), entry.keycode, m_x11.root(), variant);
 }
 
@@ -153,14 +203,19 @@ void X11KeyCapture::handlePress(const xcb_key_press_event_t &event)
     const uint16_t locks = XCB_MOD_MASK_LOCK | modifierMask(numLockKeysym);
     // Only the eight modifier bits; the rest are pointer buttons.
     const uint16_t state = event.state & ~locks & 0xff;
-    KeyHandling handling = KeyHandling::Declined;
+    // A grab of these exact modifiers goes before one of any modifiers.
+    const Entry *match = nullptr;
     for (const Entry &entry : std::as_const(m_grabs)) {
-        if (entry.keycode == event.detail && entry.modifiers == state) {
-            // The handler may release this very grab; it runs on a copy.
-            const Handler handler = entry.handler;
-            handling = handler();
-            break;
+        if (entry.keycode == event.detail && (!entry.modifiers || *entry.modifiers == state)) {
+            if (!match || entry.modifiers)
+                match = &entry;
         }
+    }
+    KeyHandling handling = KeyHandling::Declined;
+    if (match) {
+        // The handler may release this very grab; it runs on a copy.
+        const PressHandler handler = match->handler;
+        handling = handler(KeyPress{keyboardModifiers(state)});
     }
     // The keyboard stays frozen until we answer.
     xcb_allow_events(m_x11.connection(), handling == KeyHandling::Handled ? XCB_ALLOW_ASYNC_KEYBOARD : XCB_ALLOW_REPLAY_KEYBOARD, event.time);

@@ -24,7 +24,7 @@ TEST(CalendarModelWithFiles, TodayFromTheFixtureCalendars)
     FakePlatform platform;
     Services services = platform.services();
     Services withFiles{services.scheduler, services.defaults, services.notifications, services.workspace, services.soundPlayer, services.audio,
-                       services.keyCapture, services.windowServer, services.screens, store, services.location, services.credentials, services.pointer};
+                       services.keyCapture, services.windowServer, services.screens, store, services.location, services.credentials, services.pointer, services.backlights};
     Preferences preferences(platform.defaults);
     preferences.disabledCalendarIDs.setValue({folder + QStringLiteral("/equipe")});
     Sounds sounds(platform.soundPlayer);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 constexpr AudioScope Output = AudioScope::Output;
@@ -64,6 +66,41 @@ TEST_F(SystemVolumeTest, SetClampsAndWrites)
     volume.set(-0.2f);
     EXPECT_EQ(volume.volume(), 0.0f);
     EXPECT_EQ(audio.writes, QStringList({"volume Output speakers 1", "volume Output speakers 0"}));
+}
+
+TEST_F(SystemVolumeTest, NotANumberIsNeverWritten)
+{
+    volume.startObserving();
+    volume.set(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(volume.volume(), 0.4f);
+    EXPECT_TRUE(audio.writes.isEmpty());
+}
+
+TEST_F(SystemVolumeTest, MuteSwitchIsReadShownAtOnceAndWritten)
+{
+    volume.refreshDevice();
+    EXPECT_FALSE(volume.isMuted());
+    EXPECT_TRUE(volume.setMuted(true));
+    EXPECT_TRUE(volume.isMuted());
+    EXPECT_EQ(audio.writes, QStringList({"mute Output speakers 1"}));
+
+    // Switched elsewhere: an observing object hears of it.
+    volume.startObserving();
+    AudioDevice speakers = *audio.device(Output, "speakers");
+    speakers.isMuted = false;
+    audio.changeDevice(Output, speakers);
+    EXPECT_FALSE(volume.isMuted());
+}
+
+TEST_F(SystemVolumeTest, MuteNeedsADeviceWithASettableSwitch)
+{
+    EXPECT_FALSE(volume.setMuted(true)) << "not bound to a device yet";
+    audio.addDevice(Output, FakeAudioSystem::volumeOnlyDevice("hdmi", 0.5f));
+    audio.defaults[Output] = "hdmi";
+    volume.refreshDevice();
+    EXPECT_FALSE(volume.setMuted(true));
+    EXPECT_FALSE(volume.isMuted());
+    EXPECT_TRUE(audio.writes.isEmpty());
 }
 
 TEST_F(SystemVolumeTest, SetWithoutDeviceOnlyShowsTheValue)

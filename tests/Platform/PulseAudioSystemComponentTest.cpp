@@ -4,73 +4,19 @@
 #include "Platform/Fake/FakeKeyCapture.h"
 #include "Platform/Linux/PulseAudioSystem.h"
 #include "Support/Scheduler.h"
+#include "PulseServer.h"
 #include "Wait.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 
 constexpr AudioScope Input = AudioScope::Input;
 constexpr AudioScope Output = AudioScope::Output;
-
-// A sound server of the test's own, without a sound card: a null sink
-// "speakers" and a null source "mic", reached through PULSE_SERVER by this
-// process and by pactl.
-class PulseServer {
-public:
-    PulseServer()
-    {
-        const QString home = m_directory.filePath("home");
-        const QString runtime = m_directory.filePath("run");
-        QDir().mkpath(home);
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        m_socket = m_directory.filePath("native");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", home);
-        environment.insert("XDG_RUNTIME_DIR", runtime);
-        m_server.setProcessEnvironment(environment);
-        m_server.start("pulseaudio", {"-n", "--daemonize=no", "--exit-idle-time=-1", "--log-target=stderr", "-v",
-                                      "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + m_socket,
-                                      "-L", "module-null-sink sink_name=speakers",
-                                      "-L", "module-null-source source_name=mic"});
-        m_ready = waitUntil([this] { return m_server.state() == QProcess::NotRunning || (m_log += m_server.readAllStandardError()).contains("Daemon startup complete"); }, 10000)
-            && m_server.state() == QProcess::Running;
-        qputenv("PULSE_SERVER", "unix:" + m_socket.toUtf8());
-    }
-    ~PulseServer()
-    {
-        stop();
-        qunsetenv("PULSE_SERVER");
-    }
-
-    bool isReady() const { return m_ready; }
-    QByteArray log() const { return m_log; }
-    void stop()
-    {
-        m_server.terminate();
-        m_server.waitForFinished(5000);
-    }
-
-    // Runs pactl and gives its output.
-    static QString pactl(const QStringList &arguments)
-    {
-        QProcess process;
-        process.start("pactl", arguments);
-        process.waitForFinished(5000);
-        return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()).trimmed();
-    }
-
-private:
-    QTemporaryDir m_directory;
-    QString m_socket;
-    QProcess m_server;
-    QByteArray m_log;
-    bool m_ready = false;
-};
 
 class PulseAudioSystemComponentTest : public ::testing::Test {
 protected:
@@ -115,6 +61,12 @@ TEST_F(PulseAudioSystemComponentTest, WritesReachTheServer)
     ASSERT_TRUE(audio->setMuted(Input, "mic", true));
     EXPECT_TRUE(waitUntil([&] { return device(Input, "mic")->isMuted == true; }));
     EXPECT_EQ(PulseServer::pactl({"get-source-mute", "mic"}), "Mute: yes");
+
+    // Not a number: nothing is asked of the server.
+    EXPECT_FALSE(audio->setVolume(Output, "speakers", std::numeric_limits<float>::quiet_NaN()));
+    ASSERT_TRUE(audio->setVolume(Output, "speakers", 1.5f));
+    EXPECT_TRUE(waitUntil([&] { return *device(Output, "speakers")->volume == 1.0f; }));
+    EXPECT_TRUE(PulseServer::pactl({"get-sink-volume", "speakers"}).contains("/ 100% /"));
 
     EXPECT_FALSE(audio->setMuted(Output, "no-such-sink", true));
     EXPECT_FALSE(audio->setVolume(Input, "speakers", 0.5f));

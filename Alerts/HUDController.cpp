@@ -1,0 +1,162 @@
+#include "Alerts/HUDController.h"
+
+#include "App/AppModel.h"
+#include "Notch/MicMutedIcon.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The level as a whole number from 0 to 100, without a percent sign.
+QString percentage(float level)
+{
+    return QString::number(std::lround(double(level) * 100));
+}
+
+} // namespace
+
+HUDController::HUDController(AppModel &model)
+    : m_model(model)
+    , m_keys(model.services().keyCapture)
+    , m_volume(model.services().audio)
+    , m_brightness(model.services().backlights)
+    , m_retryTimer(model.services().scheduler)
+{
+    m_keys.handler = [this](MediaKey key, Qt::KeyboardModifiers modifiers) {
+        const float keyStep = stepFor(modifiers);
+        switch (key) {
+        case MediaKey::brightnessUp:
+            return changeBrightness(Direction::up, keyStep);
+        case MediaKey::brightnessDown:
+            return changeBrightness(Direction::down, keyStep);
+        default:
+            return changeVolume(key, keyStep);
+        }
+    };
+    QObject::connect(&model.permissionNotifications, &PermissionNotifications::quibPermissionsChanged, &m_permissionsReceiver,
+                     [this] { startIfPossible(); });
+    startIfPossible();
+}
+
+void HUDController::startIfPossible()
+{
+    if (m_keys.start()) {
+        m_retryTimer.stop();
+        return;
+    }
+    if (!m_retryTimer.isActive())
+        m_retryTimer.start(retryInterval, [this] { startIfPossible(); });
+}
+
+float HUDController::stepFor(Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers fine = Qt::AltModifier | Qt::ShiftModifier;
+    return (modifiers & fine) == fine ? fineStep : step;
+}
+
+float HUDController::stepped(float level, float step, Direction direction)
+{
+    const float moved = direction == Direction::up ? level + step : level - step;
+    // Halves away from zero, as std::round does.
+    return std::clamp(step * std::round(moved / step), 0.0f, 1.0f);
+}
+
+bool HUDController::changeVolume(MediaKey key, float step)
+{
+    if (!m_model.preferences.soundHUD.value())
+        return false;
+    m_volume.refreshDevice();
+    if (!m_volume.isAvailable())
+        return false;
+    if (key == MediaKey::mute) {
+        m_volume.setMuted(!m_volume.isMuted());
+    } else {
+        if (m_volume.isMuted())
+            m_volume.setMuted(false);
+        m_volume.set(stepped(m_volume.volume(), step, key == MediaKey::volumeUp ? Direction::up : Direction::down));
+    }
+    m_model.alerts.show(volumeStrip(), m_model.preferences.soundDuration.value());
+    return true;
+}
+
+NotchAlert HUDController::volumeStrip() const
+{
+    const float level = m_volume.volume();
+    NotchAlert alert;
+    alert.kind = AlertKind::volume;
+    if (m_volume.isMuted() || level < 0.001f) {
+        alert.symbol = QStringLiteral("speaker.slash.fill");
+        alert.symbolColor = MicMutedIcon::red();
+        alert.trailing = QStringLiteral("Mudo");
+        alert.trailingColor = MicMutedIcon::red();
+        alert.sideWidth = sideWidthWithoutNumber;
+        return alert;
+    }
+    const Preferences &preferences = m_model.preferences;
+    if (preferences.showOutputDevice.value() && m_volume.isBluetooth())
+        alert.symbol = SystemVolume::symbolForDeviceNamed(m_volume.deviceName().value_or(QString()));
+    else if (level < 0.34f)
+        alert.symbol = QStringLiteral("speaker.wave.1.fill");
+    else if (level < 0.67f)
+        alert.symbol = QStringLiteral("speaker.wave.2.fill");
+    else
+        alert.symbol = QStringLiteral("speaker.wave.3.fill");
+    alert.symbolColor = Qt::white;
+    alert.level = level;
+    alert.barStyle = preferences.soundStyle.value();
+    alert.levelColors = preferences.volumeLevelColors.value();
+    alert.levelBase = LevelBase::white;
+    const bool number = preferences.showVolumePercentage.value();
+    if (number)
+        alert.trailing = percentage(level);
+    alert.trailingColor = Qt::white;
+    alert.sideWidth = number ? sideWidthWithNumber : sideWidthWithoutNumber;
+    return alert;
+}
+
+bool HUDController::changeBrightness(Direction direction, float step)
+{
+    if (!m_model.preferences.displayHUD.value())
+        return false;
+    const QStringList displays = m_brightness.controllableDisplays();
+    if (displays.isEmpty())
+        return false;
+    // The strip shows the built-in display's level when it is listed, else
+    // the first display's.
+    std::optional<float> first;
+    std::optional<float> builtIn;
+    for (const QString &display : displays) {
+        const auto read = m_brightness.brightness(display);
+        const float current = read && *read >= 0 ? *read : 0.5f;
+        const float level = stepped(current, step, direction);
+        // A display that cannot be set keeps its level; the strip still
+        // shows the computed one.
+        m_brightness.setBrightness(display, level);
+        if (!first)
+            first = level;
+        if (!builtIn && m_brightness.isBuiltIn(display))
+            builtIn = level;
+    }
+    m_model.alerts.show(brightnessStrip(builtIn.value_or(*first)), m_model.preferences.displayDuration.value());
+    return true;
+}
+
+NotchAlert HUDController::brightnessStrip(float level) const
+{
+    const Preferences &preferences = m_model.preferences;
+    NotchAlert alert;
+    alert.kind = AlertKind::brightness;
+    alert.symbol = level < 0.5f ? QStringLiteral("sun.min.fill") : QStringLiteral("sun.max.fill");
+    alert.symbolColor = Qt::white;
+    alert.level = level;
+    alert.barStyle = preferences.displayStyle.value();
+    alert.levelColors = preferences.brightnessLevelColors.value();
+    alert.levelBase = LevelBase::blue;
+    const bool number = preferences.showBrightnessPercentage.value();
+    if (number)
+        alert.trailing = percentage(level);
+    alert.trailingColor = Qt::white;
+    alert.sideWidth = number ? sideWidthWithNumber : sideWidthWithoutNumber;
+    return alert;
+}

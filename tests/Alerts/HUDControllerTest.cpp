@@ -1,0 +1,326 @@
+#include "Alerts/HUDController.h"
+#include "App/AppModel.h"
+#include "Notch/MicMutedIcon.h"
+#include "Platform/Fake/FakePlatform.h"
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+constexpr AudioScope Output = AudioScope::Output;
+constexpr Qt::KeyboardModifiers fine = Qt::AltModifier | Qt::ShiftModifier;
+
+// The controller over fakes, with the default output "speakers" at 0.5.
+struct Rig {
+    Rig()
+    {
+        platform.audio.addDevice(Output, FakeAudioSystem::switchedDevice(QStringLiteral("speakers"), 0.5f));
+        platform.audio.defaults[Output] = QStringLiteral("speakers");
+    }
+
+    std::optional<KeyHandling> press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { return platform.keyCapture.press({key, modifiers}); }
+    AudioDevice speakers() const { return *platform.audio.device(Output, QStringLiteral("speakers")); }
+    void setSpeakers(float volume, bool muted)
+    {
+        AudioDevice device = speakers();
+        device.volume = volume;
+        device.isMuted = muted;
+        platform.audio.changeDevice(Output, device);
+    }
+    std::optional<NotchAlert> strip() const { return model.alerts.current(); }
+
+    FakePlatform platform;
+    AppModel model{platform.services()};
+    HUDController hud{model};
+};
+
+class HUDControllerTest : public ::testing::Test, protected Rig {
+};
+
+NotchAlert levelStrip(const QString &symbol, double level, const QString &number)
+{
+    NotchAlert alert;
+    alert.kind = AlertKind::volume;
+    alert.symbol = symbol;
+    alert.symbolColor = Qt::white;
+    alert.level = level;
+    alert.barStyle = HUDStyle::accent;
+    alert.levelColors = true;
+    alert.levelBase = LevelBase::white;
+    alert.trailing = number;
+    alert.trailingColor = Qt::white;
+    alert.sideWidth = 100;
+    return alert;
+}
+
+NotchAlert mutedStrip()
+{
+    NotchAlert alert;
+    alert.kind = AlertKind::volume;
+    alert.symbol = QStringLiteral("speaker.slash.fill");
+    alert.symbolColor = MicMutedIcon::red();
+    alert.trailing = QStringLiteral("Mudo");
+    alert.trailingColor = MicMutedIcon::red();
+    alert.sideWidth = 92;
+    return alert;
+}
+
+TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndShowTheLevel)
+{
+    const struct {
+        const char *name;
+        float start;
+        bool muted;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        float volume;
+        NotchAlert strip;
+    } cases[] = {
+        {"plain step up", 0.5f, false, Qt::Key_VolumeUp, {}, 0.5625f, levelStrip("speaker.wave.2.fill", 0.5625, "56")},
+        {"Alt and Shift: fine step", 0.5f, false, Qt::Key_VolumeUp, fine, 0.515625f, levelStrip("speaker.wave.2.fill", 0.515625, "52")},
+        {"Control, Alt and Shift: still fine", 0.5f, false, Qt::Key_VolumeUp, fine | Qt::ControlModifier, 0.515625f,
+         levelStrip("speaker.wave.2.fill", 0.515625, "52")},
+        {"Alt alone: plain step", 0.5f, false, Qt::Key_VolumeUp, Qt::AltModifier, 0.5625f, levelStrip("speaker.wave.2.fill", 0.5625, "56")},
+        {"Shift alone: plain step", 0.5f, false, Qt::Key_VolumeDown, Qt::ShiftModifier, 0.4375f, levelStrip("speaker.wave.2.fill", 0.4375, "44")},
+        {"off the grid snaps: nearest(7.48) is 7", 0.53f, false, Qt::Key_VolumeDown, {}, 0.4375f, levelStrip("speaker.wave.2.fill", 0.4375, "44")},
+        {"to the nearest step: nearest(10.6) is 11", 0.6f, false, Qt::Key_VolumeUp, {}, 0.6875f, levelStrip("speaker.wave.3.fill", 0.6875, "69")},
+        {"a half away from zero: nearest(8.5) is 9", 0.46875f, false, Qt::Key_VolumeUp, {}, 0.5625f, levelStrip("speaker.wave.2.fill", 0.5625, "56")},
+        {"clamped at full", 0.99f, false, Qt::Key_VolumeUp, {}, 1.0f, levelStrip("speaker.wave.3.fill", 1.0, "100")},
+        {"clamped at silence, shown muted", 0.02f, false, Qt::Key_VolumeDown, {}, 0.0f, mutedStrip()},
+        {"up on a muted device unmutes and steps", 0.4f, true, Qt::Key_VolumeUp, {}, 0.4375f, levelStrip("speaker.wave.2.fill", 0.4375, "44")},
+        {"down on a muted device unmutes and steps", 0.5f, true, Qt::Key_VolumeDown, {}, 0.4375f, levelStrip("speaker.wave.2.fill", 0.4375, "44")},
+        {"below a third: one wave", 0.25f, false, Qt::Key_VolumeUp, {}, 0.3125f, levelStrip("speaker.wave.1.fill", 0.3125, "31")},
+        {"from a third: two waves", 0.3125f, false, Qt::Key_VolumeUp, {}, 0.375f, levelStrip("speaker.wave.2.fill", 0.375, "38")},
+        {"from two thirds: three waves", 0.625f, false, Qt::Key_VolumeUp, {}, 0.6875f, levelStrip("speaker.wave.3.fill", 0.6875, "69")},
+    };
+    for (const auto &row : cases) {
+        setSpeakers(row.start, row.muted);
+        EXPECT_EQ(press(row.key, row.modifiers), KeyHandling::Handled) << row.name;
+        EXPECT_EQ(speakers().volume, row.volume) << row.name;
+        EXPECT_EQ(speakers().isMuted, false) << row.name;
+        EXPECT_EQ(strip(), row.strip) << row.name;
+    }
+}
+
+TEST_F(HUDControllerTest, MuteKeyTogglesTheSwitchAndKeepsTheVolume)
+{
+    setSpeakers(0.625f, false);
+    EXPECT_EQ(press(Qt::Key_VolumeMute), KeyHandling::Handled);
+    EXPECT_EQ(speakers().isMuted, true);
+    EXPECT_EQ(strip(), mutedStrip());
+
+    EXPECT_EQ(press(Qt::Key_VolumeMute), KeyHandling::Handled);
+    EXPECT_EQ(speakers().isMuted, false);
+    EXPECT_EQ(speakers().volume, 0.625f);
+    EXPECT_EQ(strip(), levelStrip("speaker.wave.2.fill", 0.625, "63"));
+    EXPECT_EQ(platform.audio.writes, QStringList({"mute Output speakers 1", "mute Output speakers 0"}));
+}
+
+TEST_F(HUDControllerTest, StripFollowsTheVolumeSettings)
+{
+    model.preferences.showVolumePercentage.setValue(false);
+    model.preferences.soundStyle.setValue(HUDStyle::glow);
+    model.preferences.volumeLevelColors.setValue(false);
+    press(Qt::Key_VolumeUp);
+    ASSERT_TRUE(strip());
+    EXPECT_EQ(strip()->trailing, std::nullopt);
+    EXPECT_EQ(strip()->sideWidth, 92);
+    EXPECT_EQ(strip()->barStyle, HUDStyle::glow);
+    EXPECT_FALSE(strip()->levelColors);
+}
+
+TEST_F(HUDControllerTest, BluetoothOutputShowsItsHeadphoneSymbol)
+{
+    platform.audio.addDevice(Output, AudioDevice{"bluez_sink.1", "AirPods Pro de Ana", false, true, 0.5f, true});
+    platform.audio.changeDefault(Output, "bluez_sink.1");
+    press(Qt::Key_VolumeUp);
+    EXPECT_EQ(strip()->symbol, "airpodspro");
+    EXPECT_EQ(platform.audio.device(Output, "bluez_sink.1")->volume, 0.5625f) << "the new default device is followed";
+
+    model.preferences.showOutputDevice.setValue(false);
+    press(Qt::Key_VolumeUp);
+    EXPECT_EQ(strip()->symbol, "speaker.wave.2.fill");
+}
+
+TEST_F(HUDControllerTest, StripHidesAfterTheDurationSetting)
+{
+    model.preferences.soundDuration.setValue(2.5);
+    press(Qt::Key_VolumeUp);
+    platform.scheduler.advance(2.499);
+    EXPECT_TRUE(strip());
+    platform.scheduler.advance(0.001);
+    EXPECT_FALSE(strip());
+
+    model.preferences.displayDuration.setValue(0.8);
+    platform.backlights.list = {{"intel_backlight", 0.5f, true}};
+    press(Qt::Key_MonBrightnessUp);
+    platform.scheduler.advance(0.799);
+    EXPECT_TRUE(strip());
+    platform.scheduler.advance(0.001);
+    EXPECT_FALSE(strip());
+}
+
+TEST_F(HUDControllerTest, KeysItDoesNotTakeGoToTheSystemUntouched)
+{
+    const struct {
+        const char *name;
+        std::function<void(Rig &)> arrange;
+        Qt::Key key;
+    } cases[] = {
+        {"volume indicator off", [](Rig &r) { r.model.preferences.soundHUD.setValue(false); }, Qt::Key_VolumeUp},
+        {"volume indicator off, mute", [](Rig &r) { r.model.preferences.soundHUD.setValue(false); }, Qt::Key_VolumeMute},
+        {"no output device", [](Rig &r) { r.platform.audio.defaults.clear(); }, Qt::Key_VolumeDown},
+        {"output without a volume",
+         [](Rig &r) {
+             r.platform.audio.addDevice(Output, AudioDevice{"hdmi", "HDMI", false, true, std::nullopt, false});
+             r.platform.audio.defaults[Output] = "hdmi";
+         },
+         Qt::Key_VolumeUp},
+        {"no backlight", [](Rig &) {}, Qt::Key_MonBrightnessUp},
+        {"brightness indicator off",
+         [](Rig &r) {
+             r.platform.backlights.list = {{"intel_backlight", 0.5f, true}};
+             r.model.preferences.displayHUD.setValue(false);
+         },
+         Qt::Key_MonBrightnessDown},
+        {"only unreadable backlights",
+         [](Rig &r) {
+             r.platform.backlights.list = {{"unreadable", std::nullopt}, {"negative", -0.2f}, {"nan", std::numeric_limits<float>::quiet_NaN()}};
+         },
+         Qt::Key_MonBrightnessUp},
+    };
+    for (const auto &row : cases) {
+        Rig rig;
+        row.arrange(rig);
+        EXPECT_EQ(rig.press(row.key), KeyHandling::Declined) << row.name;
+        EXPECT_FALSE(rig.strip()) << row.name;
+        EXPECT_TRUE(rig.platform.audio.writes.isEmpty()) << row.name;
+        EXPECT_TRUE(rig.platform.backlights.writes.isEmpty()) << row.name;
+    }
+}
+
+NotchAlert brightnessStrip(const QString &symbol, double level, const QString &number)
+{
+    NotchAlert alert;
+    alert.kind = AlertKind::brightness;
+    alert.symbol = symbol;
+    alert.symbolColor = Qt::white;
+    alert.level = level;
+    alert.barStyle = HUDStyle::glow;
+    alert.levelColors = true;
+    alert.levelBase = LevelBase::blue;
+    alert.trailing = number;
+    alert.trailingColor = Qt::white;
+    alert.sideWidth = 100;
+    return alert;
+}
+
+TEST_F(HUDControllerTest, BrightnessKeysMoveEveryDisplayAndShowTheBuiltIn)
+{
+    platform.backlights.list = {{"ddcci5", 0.3f, false}, {"intel_backlight", 0.8f, true}};
+    EXPECT_EQ(press(Qt::Key_MonBrightnessUp), KeyHandling::Handled);
+    EXPECT_EQ(platform.backlights.brightness("ddcci5"), 0.375f);
+    EXPECT_EQ(platform.backlights.brightness("intel_backlight"), 0.875f);
+    EXPECT_EQ(strip(), brightnessStrip("sun.max.fill", 0.875, "88"));
+
+    EXPECT_EQ(press(Qt::Key_MonBrightnessDown, fine), KeyHandling::Handled);
+    EXPECT_EQ(platform.backlights.brightness("ddcci5"), 0.359375f);
+    EXPECT_EQ(platform.backlights.brightness("intel_backlight"), 0.859375f);
+}
+
+TEST_F(HUDControllerTest, BrightnessStripCases)
+{
+    const struct {
+        const char *name;
+        QList<FakeBacklights::Display> displays;
+        Qt::Key key;
+        NotchAlert strip;
+    } cases[] = {
+        {"no built-in display: the first one", {{"ddcci5", 0.5f}, {"ddcci6", 0.2f}}, Qt::Key_MonBrightnessDown, brightnessStrip("sun.min.fill", 0.4375, "44")},
+        {"half and above: the full sun", {{"intel_backlight", 0.45f, true}}, Qt::Key_MonBrightnessUp, brightnessStrip("sun.max.fill", 0.5, "50")},
+        {"clamped at full", {{"intel_backlight", 0.98f, true}}, Qt::Key_MonBrightnessUp, brightnessStrip("sun.max.fill", 1.0, "100")},
+        {"clamped at dark", {{"intel_backlight", 0.01f, true}}, Qt::Key_MonBrightnessDown, brightnessStrip("sun.min.fill", 0.0, "0")},
+        {"a level read above 1 is held at 1", {{"intel_backlight", 1.4f, true}}, Qt::Key_MonBrightnessUp, brightnessStrip("sun.max.fill", 1.0, "100")},
+        {"cannot be set: the computed level is still shown", {{"intel_backlight", 0.5f, true, false}}, Qt::Key_MonBrightnessUp,
+         brightnessStrip("sun.max.fill", 0.5625, "56")},
+    };
+    for (const auto &row : cases) {
+        Rig rig;
+        rig.platform.backlights.list = row.displays;
+        EXPECT_EQ(rig.press(row.key), KeyHandling::Handled) << row.name;
+        EXPECT_EQ(rig.strip(), row.strip) << row.name;
+    }
+}
+
+TEST_F(HUDControllerTest, BrightnessStripFollowsItsSettings)
+{
+    platform.backlights.list = {{"intel_backlight", 0.5f, true}};
+    model.preferences.showBrightnessPercentage.setValue(false);
+    model.preferences.displayStyle.setValue(HUDStyle::white);
+    model.preferences.brightnessLevelColors.setValue(false);
+    press(Qt::Key_MonBrightnessUp);
+    ASSERT_TRUE(strip());
+    EXPECT_EQ(strip()->trailing, std::nullopt);
+    EXPECT_EQ(strip()->sideWidth, 92);
+    EXPECT_EQ(strip()->barStyle, HUDStyle::white);
+    EXPECT_FALSE(strip()->levelColors);
+}
+
+TEST_F(HUDControllerTest, NeverWritesALevelThatIsNotANumberOrOutOfRange)
+{
+    DisplayBrightness brightness(platform.backlights);
+    platform.backlights.list = {{"intel_backlight", 0.5f, true}};
+    EXPECT_FALSE(brightness.setBrightness("intel_backlight", std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_TRUE(brightness.setBrightness("intel_backlight", 1.7f));
+    EXPECT_TRUE(brightness.setBrightness("intel_backlight", -3.0f));
+    EXPECT_EQ(platform.backlights.writes, QStringList({"intel_backlight 1", "intel_backlight 0"}));
+
+    // A device that reports no number: the last known level is stepped.
+    setSpeakers(std::numeric_limits<float>::quiet_NaN(), false);
+    press(Qt::Key_VolumeUp);
+    EXPECT_EQ(platform.audio.writes, QStringList({"volume Output speakers 0.5625"}));
+}
+
+TEST_F(HUDControllerTest, TakesTheKeysOnlyWhenAllCanBeTakenAndRetriesEveryFourSeconds)
+{
+    EXPECT_TRUE(hud.keys().isStarted());
+    EXPECT_FALSE(hud.isRetrying());
+
+    // Another program holds one of the five keys with some modifier.
+    FakePlatform platform;
+    platform.keyCapture.heldElsewhere = {{Qt::Key_VolumeMute, Qt::ControlModifier}};
+    AppModel model(platform.services());
+    HUDController blocked(model);
+    EXPECT_FALSE(blocked.keys().isStarted());
+    EXPECT_TRUE(blocked.isRetrying());
+    EXPECT_EQ(platform.keyCapture.grabCount(), 0) << "no half set of keys";
+    EXPECT_EQ(platform.keyCapture.press({Qt::Key_VolumeUp, {}}), std::nullopt) << "the key goes to the system";
+
+    platform.scheduler.advance(4);
+    EXPECT_TRUE(blocked.isRetrying());
+    platform.keyCapture.heldElsewhere.clear();
+    platform.scheduler.advance(3.999);
+    EXPECT_FALSE(blocked.keys().isStarted());
+    platform.scheduler.advance(0.001);
+    EXPECT_TRUE(blocked.keys().isStarted());
+    EXPECT_FALSE(blocked.isRetrying());
+    EXPECT_EQ(platform.keyCapture.press({Qt::Key_VolumeUp, {}}), KeyHandling::Declined) << "taken now; no output device here";
+}
+
+TEST_F(HUDControllerTest, PermissionNoticeRetriesAtOnce)
+{
+    FakePlatform platform;
+    platform.keyCapture.heldElsewhere = {{Qt::Key_MonBrightnessUp, {}}};
+    AppModel model(platform.services());
+    HUDController blocked(model);
+    ASSERT_TRUE(blocked.isRetrying());
+    platform.keyCapture.heldElsewhere.clear();
+    Q_EMIT model.permissionNotifications.quibPermissionsChanged();
+    EXPECT_TRUE(blocked.keys().isStarted());
+    EXPECT_FALSE(blocked.isRetrying());
+}
+
+} // namespace
