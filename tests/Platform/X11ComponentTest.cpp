@@ -1,12 +1,14 @@
 #include "Platform/Linux/X11KeyCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/XcbConnection.h"
+#include "LogCapture.h"
 #include "Wait.h"
 
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <X11/XF86keysym.h>
 #include <xcb/xcb_keysyms.h>
 
 namespace {
@@ -184,6 +186,52 @@ TEST_F(X11ComponentTest, KeyHeldByAnotherProgramCannotBeGrabbed)
     xcb_ungrab_key(other->connection(), m, other->root(), XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
     sync(other->connection());
     EXPECT_TRUE(keys.grab(controlAltM, [] { return KeyHandling::Handled; }));
+}
+
+TEST_F(X11ComponentTest, KeyTakenWithAnyModifiersReportsTheHeldOnes)
+{
+    X11KeyCapture keys(*app);
+    QList<Qt::KeyboardModifiers> presses;
+    KeyHandling answer = KeyHandling::Handled;
+    ASSERT_TRUE(keys.grabAnyModifiers(Qt::Key_VolumeUp, [&](const KeyPress &press) {
+        presses.append(press.modifiers);
+        return answer;
+    }));
+    const xcb_window_t window = createWindow({0, 0, 200, 200});
+    focus(window);
+
+    server.xdotool({"key", "XF86AudioRaiseVolume"});
+    server.xdotool({"key", "shift+alt+XF86AudioRaiseVolume"});
+    server.xdotool({"key", "Num_Lock"});
+    server.xdotool({"key", "ctrl+XF86AudioRaiseVolume"});
+    ASSERT_TRUE(waitUntil([&] { return presses.size() == 3; }));
+    EXPECT_EQ(presses, QList<Qt::KeyboardModifiers>({Qt::NoModifier, Qt::ShiftModifier | Qt::AltModifier, Qt::ControlModifier}));
+    const xcb_keycode_t raiseVolume = keycode(XF86XK_AudioRaiseVolume);
+    EXPECT_FALSE(pressesSeenElsewhere().contains(raiseVolume));
+
+    // Declined, with a modifier too: the focused window gets the press.
+    answer = KeyHandling::Declined;
+    server.xdotool({"key", "shift+XF86AudioRaiseVolume"});
+    EXPECT_TRUE(waitUntil([&] { return pressesSeenElsewhere().contains(raiseVolume); }));
+    EXPECT_EQ(presses.size(), 4);
+}
+
+TEST_F(X11ComponentTest, KeyHeldWithAnyModifierElsewhereCannotBeTakenWithAny)
+{
+    const xcb_keycode_t lowerVolume = keycode(XF86XK_AudioLowerVolume);
+    xcb_grab_key(other->connection(), 1, other->root(), XCB_MOD_MASK_SHIFT, lowerVolume, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    sync(other->connection());
+
+    LogCapture log;
+    X11KeyCapture keys(*app);
+    // A caller that retries is told each time, but the log has it once.
+    for (int attempt = 0; attempt < 3; ++attempt)
+        EXPECT_EQ(keys.grabAnyModifiers(Qt::Key_VolumeDown, [](const KeyPress &) { return KeyHandling::Handled; }), std::nullopt);
+    EXPECT_EQ(log.messages("Quib: another program holds the key").size(), 1);
+
+    xcb_ungrab_key(other->connection(), lowerVolume, other->root(), XCB_MOD_MASK_SHIFT);
+    sync(other->connection());
+    EXPECT_TRUE(keys.grabAnyModifiers(Qt::Key_VolumeDown, [](const KeyPress &) { return KeyHandling::Handled; }));
 }
 
 TEST_F(X11ComponentTest, ReportsTheScreenOfAVisibleFullScreenWindow)

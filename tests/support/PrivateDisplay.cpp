@@ -49,3 +49,13 @@ bool PrivateDisplay::setWorkArea(const QRect &area)
     const std::unique_ptr<xcb_generic_error_t, decltype(&free)> error(xcb_request_check(connection.get(), cookie), free);
     return !error;
 }
+
+void PrivateDisplay::xdotool(const QStringList &arguments) const
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_name);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("xdotool"), arguments);
+    process.waitForFinished(5000);
+}

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 // A private X server (Xvfb) for one test, on a display number the server
 // picks itself. Stopped when destroyed.
@@ -21,6 +22,10 @@ public:
     // Sets the desktop's work area (_NET_WORKAREA of the root window), as a
     // desktop environment does when its panels take space.
     bool setWorkArea(const QRect &area);
+
+    // Runs xdotool on this display (synthetic keys and pointer) and waits
+    // for it.
+    void xdotool(const QStringList &arguments) const;
 
 private:
     QProcess m_server;

@@ -1,0 +1,161 @@
+#include "Alerts/HUDController.h"
+#include "App/AppModel.h"
+#include "Platform/Fake/FakePlatform.h"
+#include "Platform/Linux/PulseAudioSystem.h"
+#include "Platform/Linux/X11KeyCapture.h"
+#include "Platform/Linux/XcbConnection.h"
+#include "PrivateDisplay.h"
+#include "PulseServer.h"
+#include "QtPrinters.h"
+#include "Wait.h"
+
+#include <X11/XF86keysym.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr AudioScope Output = AudioScope::Output;
+
+// The indicator with the real key grabs of a private X server and a real
+// sound server's null sink; everything else is faked. Keys are typed with
+// xdotool, the sink is read back with pactl.
+class HUDControllerComponentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sound.isReady()) << sound.log().constData();
+        ASSERT_TRUE(display.isRunning());
+        audio = std::make_unique<PulseAudioSystem>(platform.scheduler);
+        ASSERT_TRUE(waitUntil([this] { return audio->device(Output, audio->defaultDevice(Output)).has_value(); }));
+        x11 = XcbConnection::open(display.name().toUtf8());
+        ASSERT_TRUE(x11);
+        keys = std::make_unique<X11KeyCapture>(*x11);
+        const Services fakes = platform.services();
+        const Services services{fakes.scheduler, fakes.defaults, fakes.notifications, fakes.workspace, fakes.soundPlayer, *audio, *keys,
+                                fakes.windowServer, fakes.screens, fakes.eventStore, fakes.location, fakes.credentials, fakes.backlights};
+        model = std::make_unique<AppModel>(services);
+    }
+
+    // The sink as the server reports it to us: once it reads `level`, every
+    // earlier change has arrived.
+    bool sinkReaches(float level, bool muted = false)
+    {
+        return waitUntil([&] {
+            const auto sink = audio->device(Output, QStringLiteral("speakers"));
+            return sink && sink->volume && std::abs(*sink->volume - level) < 0.0001f && sink->isMuted == muted;
+        });
+    }
+    static QString pactlVolume() { return PulseServer::pactl({"get-sink-volume", "speakers"}); }
+    static QString pactlMute() { return PulseServer::pactl({"get-sink-mute", "speakers"}); }
+
+    PulseServer sound;
+    PrivateDisplay display;
+    FakePlatform platform;
+    std::unique_ptr<PulseAudioSystem> audio;
+    std::unique_ptr<XcbConnection> x11;
+    std::unique_ptr<X11KeyCapture> keys;
+    std::unique_ptr<AppModel> model;
+};
+
+TEST_F(HUDControllerComponentTest, VolumeKeysChangeTheSinkAndShowTheStrip)
+{
+    HUDController hud(*model);
+    ASSERT_TRUE(hud.keys().isStarted());
+    PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
+    ASSERT_TRUE(sinkReaches(0.5f));
+
+    display.xdotool({"key", "XF86AudioRaiseVolume"});
+    ASSERT_TRUE(sinkReaches(0.5625f));
+    EXPECT_TRUE(pactlVolume().contains("/  56% /")) << pactlVolume().toStdString();
+    ASSERT_TRUE(model->alerts.current());
+    EXPECT_EQ(model->alerts.current()->kind, AlertKind::volume);
+    EXPECT_EQ(model->alerts.current()->level, 0.5625);
+    EXPECT_EQ(model->alerts.current()->trailing, QStringLiteral("56"));
+    // The strip goes after the duration setting (1.5 s).
+    platform.scheduler.advance(1.499);
+    EXPECT_TRUE(model->alerts.current());
+    platform.scheduler.advance(0.001);
+    EXPECT_FALSE(model->alerts.current());
+
+    display.xdotool({"key", "XF86AudioLowerVolume"});
+    ASSERT_TRUE(sinkReaches(0.5f));
+    display.xdotool({"key", "shift+alt+XF86AudioRaiseVolume"});
+    ASSERT_TRUE(sinkReaches(0.515625f));
+    EXPECT_TRUE(pactlVolume().contains("/  52% /")) << pactlVolume().toStdString();
+}
+
+TEST_F(HUDControllerComponentTest, MuteKeyTogglesTheSinkAndAStepUnmutes)
+{
+    HUDController hud(*model);
+    PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
+    ASSERT_TRUE(sinkReaches(0.5f));
+
+    display.xdotool({"key", "XF86AudioMute"});
+    ASSERT_TRUE(sinkReaches(0.5f, true));
+    EXPECT_EQ(pactlMute(), "Mute: yes");
+    EXPECT_EQ(model->alerts.current()->trailing, QStringLiteral("Mudo"));
+
+    display.xdotool({"key", "XF86AudioMute"});
+    ASSERT_TRUE(sinkReaches(0.5f, false));
+    EXPECT_EQ(pactlMute(), "Mute: no");
+    EXPECT_EQ(model->alerts.current()->trailing, QStringLiteral("50"));
+
+    PulseServer::pactl({"set-sink-mute", "speakers", "1"});
+    ASSERT_TRUE(sinkReaches(0.5f, true));
+    display.xdotool({"key", "XF86AudioRaiseVolume"});
+    ASSERT_TRUE(sinkReaches(0.5625f, false));
+    EXPECT_EQ(pactlMute(), "Mute: no");
+}
+
+TEST_F(HUDControllerComponentTest, ChangesFromElsewhereReachSystemVolume)
+{
+    HUDController hud(*model);
+    SystemVolume observer(*audio);
+    observer.startObserving();
+    PulseServer::pactl({"set-sink-volume", "speakers", "30%"});
+    EXPECT_TRUE(waitUntil([&] { return std::abs(observer.volume() - 0.3f) < 0.001f; }));
+    PulseServer::pactl({"set-sink-mute", "speakers", "1"});
+    EXPECT_TRUE(waitUntil([&] { return observer.isMuted(); }));
+    PulseServer::pactl({"set-sink-mute", "speakers", "0"});
+    EXPECT_TRUE(waitUntil([&] { return !observer.isMuted(); }));
+
+    // The next key press starts from the level set elsewhere:
+    // nearest(5.8) = 6 sixteenths.
+    display.xdotool({"key", "XF86AudioRaiseVolume"});
+    ASSERT_TRUE(sinkReaches(0.375f));
+    EXPECT_TRUE(waitUntil([&] { return observer.volume() == 0.375f; }));
+}
+
+TEST_F(HUDControllerComponentTest, KeysHeldByAnotherProgramAreRetriedEveryFourSeconds)
+{
+    // Another program holds volume down with Control.
+    const auto other = XcbConnection::open(display.name().toUtf8());
+    ASSERT_TRUE(other);
+    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(other->connection());
+    xcb_keycode_t *codes = xcb_key_symbols_get_keycode(symbols, XF86XK_AudioLowerVolume);
+    ASSERT_TRUE(codes);
+    const xcb_keycode_t lowerVolume = codes[0];
+    free(codes);
+    xcb_key_symbols_free(symbols);
+    xcb_grab_key(other->connection(), 1, other->root(), XCB_MOD_MASK_CONTROL, lowerVolume, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    free(xcb_get_input_focus_reply(other->connection(), xcb_get_input_focus(other->connection()), nullptr));
+
+    PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
+    ASSERT_TRUE(sinkReaches(0.5f));
+    HUDController hud(*model);
+    EXPECT_FALSE(hud.keys().isStarted());
+    EXPECT_TRUE(hud.isRetrying());
+
+    xcb_ungrab_key(other->connection(), lowerVolume, other->root(), XCB_MOD_MASK_CONTROL);
+    free(xcb_get_input_focus_reply(other->connection(), xcb_get_input_focus(other->connection()), nullptr));
+    platform.scheduler.advance(HUDController::retryInterval);
+    ASSERT_TRUE(hud.keys().isStarted());
+    display.xdotool({"key", "XF86AudioLowerVolume"});
+    EXPECT_TRUE(sinkReaches(0.4375f));
+}
+
+} // namespace
