@@ -5,6 +5,7 @@
 #include <memory>
 
 class ExternalAlertListener;
+class HUDController;
 class NotchManager;
 
 // Owns the root model and the controllers and monitors, and runs the app's
@@ -23,5 +24,6 @@ public:
 private:
     AppModel m_model;
     std::unique_ptr<NotchManager> m_notchManager;
+    std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
 };
