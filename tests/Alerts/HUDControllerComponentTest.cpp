@@ -36,7 +36,8 @@ protected:
         keys = std::make_unique<X11KeyCapture>(*x11);
         const Services fakes = platform.services();
         const Services services{fakes.scheduler, fakes.defaults, fakes.notifications, fakes.workspace, fakes.soundPlayer, *audio, *keys,
-                                fakes.windowServer, fakes.screens, fakes.eventStore, fakes.location, fakes.credentials, fakes.backlights};
+                                fakes.windowServer, fakes.screens, fakes.eventStore, fakes.location, fakes.credentials, fakes.pointer,
+                                fakes.backlights};
         model = std::make_unique<AppModel>(services);
     }
 
