@@ -1,0 +1,57 @@
+#include "NotchDesktop.h"
+#include "PrivateBus.h"
+#include "PrivateDisplay.h"
+#include "PulseServer.h"
+#include "QuibProcess.h"
+#include "Wait.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QSize desktop(1280, 800);
+
+// The real app on a private display and a private sound server: a volume key
+// typed with xdotool changes the null sink and the notch shows the strip.
+class HUDE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sound.isReady()) << sound.log().constData();
+        ASSERT_TRUE(bus.isRunning());
+        ASSERT_TRUE(display.isRunning());
+        ASSERT_TRUE(desktopClient.isConnected());
+        quib.environment().insert(QStringLiteral("DISPLAY"), display.name());
+        quib.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        quib.environment().insert(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(qgetenv("PULSE_SERVER")));
+        PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
+        app = std::make_unique<RunningQuib>(quib);
+        ASSERT_TRUE(app->waitUntilReady(observer));
+    }
+
+    PulseServer sound;
+    PrivateBus bus;
+    QDBusConnection observer = bus.connect(QStringLiteral("observer"));
+    PrivateDisplay display{desktop};
+    NotchDesktop desktopClient{display.name(), desktop};
+    QuibProcess quib;
+    std::unique_ptr<RunningQuib> app;
+};
+
+} // namespace
+
+// The simulated notch is 190 × 32; the volume strip with its number adds a
+// side of 100 on each side: 390 × 32, for the default 1.5 s.
+TEST_F(HUDE2eTest, VolumeKeyRaisesTheSinkAndTheNotchShowsTheLevelStrip)
+{
+    ASSERT_TRUE(desktopClient.waitForNotch(QSize(190, 32)));
+    // The notch on screen means launching has finished: the keys are taken.
+    display.xdotool({"key", "XF86AudioRaiseVolume"});
+    ASSERT_TRUE(waitUntil([] { return PulseServer::pactl({"get-sink-volume", "speakers"}).contains("/  56% /"); }))
+        << PulseServer::pactl({"get-sink-volume", "speakers"}).toStdString();
+    EXPECT_TRUE(desktopClient.waitForNotch(QSize(390, 32), 3000))
+        << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
+    EXPECT_TRUE(desktopClient.waitForNotch(QSize(190, 32))) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
+}
