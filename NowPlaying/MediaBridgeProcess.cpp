@@ -14,6 +14,7 @@
 
 // Lives on the parse queue: only its tasks touch it, one at a time.
 struct MediaBridgeProcess::LineReader {
+    const qsizetype maximumLineLength;
     QByteArray buffer;
     quint64 generation = 0;
     // Inside a line that grew past the limit: skip up to its line feed.
@@ -64,12 +65,12 @@ MediaBridgeProcess::Files MediaBridgeProcess::Files::bundled()
     return Files{Resources::sharePath(QStringLiteral("bridge.pl")), Resources::libraryPath(QStringLiteral("libQuibMediaBridge.so"))};
 }
 
-MediaBridgeProcess::MediaBridgeProcess(Scheduler &scheduler, MessageHandler onMessage, Files files)
+MediaBridgeProcess::MediaBridgeProcess(Scheduler &scheduler, MessageHandler onMessage, Files files, qsizetype maximumLineLength)
     : m_scheduler(scheduler)
     , m_onMessage(std::move(onMessage))
     , m_files(std::move(files))
     , m_relaunch(scheduler)
-    , m_reader(std::make_shared<LineReader>())
+    , m_reader(std::make_shared<LineReader>(LineReader{maximumLineLength}))
     , m_mainThread(std::make_unique<QObject>())
     , m_parseQueue(std::make_unique<QThreadPool>())
 {

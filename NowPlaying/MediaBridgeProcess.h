@@ -21,7 +21,8 @@ class QThreadPool;
 // Lines are cut and parsed on a serial worker, never on the main thread. Each
 // child has its own line buffer: a partial line left by a child that ended is
 // dropped, so it cannot swallow the first line of the next one. A line longer
-// than maximumLineLength is dropped as it streams, so the buffer stays bounded.
+// than the limit (32 MiB unless given) is dropped as it streams, so the buffer
+// stays bounded.
 class MediaBridgeProcess {
 public:
     using MessageHandler = std::function<void(const QJsonObject &)>;
@@ -35,12 +36,13 @@ public:
         static Files bundled();
     };
 
-    static constexpr qsizetype maximumLineLength = 32 * 1024 * 1024;
+    static constexpr qsizetype defaultMaximumLineLength = 32 * 1024 * 1024;
     static constexpr double firstRestartDelay = 1.0;
     static constexpr double longestRestartDelay = 30.0;
 
     // `onMessage` receives every parsed object on the main thread.
-    MediaBridgeProcess(Scheduler &scheduler, MessageHandler onMessage, Files files = Files::bundled());
+    MediaBridgeProcess(Scheduler &scheduler, MessageHandler onMessage, Files files = Files::bundled(),
+                       qsizetype maximumLineLength = defaultMaximumLineLength);
     ~MediaBridgeProcess();
     MediaBridgeProcess(const MediaBridgeProcess &) = delete;
     MediaBridgeProcess &operator=(const MediaBridgeProcess &) = delete;
