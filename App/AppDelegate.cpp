@@ -2,7 +2,15 @@
 
 #include "Alerts/ExternalAlertListener.h"
 #include "Alerts/HUDController.h"
+#include "Notch/MicMutedIcon.h"
 #include "Notch/NotchManager.h"
+#include "Platform/DistributedNotifications.h"
+#include "Shared/SystemColors.h"
+#include "Support/Log.h"
+
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <QMenu>
 
 AppDelegate::AppDelegate(const Services &services)
     : m_model(services)
@@ -11,9 +19,142 @@ AppDelegate::AppDelegate(const Services &services)
 
 AppDelegate::~AppDelegate() = default;
 
+std::function<void()> AppDelegate::whileAlive(std::function<void()> work) const
+{
+    return [alive = std::weak_ptr<bool>(m_alive), work = std::move(work)] {
+        if (alive.lock())
+            work();
+    };
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
+    m_model.start();
+
     m_notchManager = std::make_unique<NotchManager>(m_model);
     m_hud = std::make_unique<HUDController>(m_model);
     m_externalAlerts = std::make_unique<ExternalAlertListener>(m_model);
+
+    setUpMicMute();
+    m_model.timers.onFinish = whileAlive([this] { timerFinished(); });
+    contextMenu = [this] { return makeMenu(); };
+    m_model.services().notifications.observeReopen(whileAlive([this] { applicationShouldHandleReopen(); }));
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_model.micMute.isMuted()) {
+        m_model.micMute.setMuted(false);
+        qCInfo(lcApp, "Quib: microphone unmuted before quitting");
+    }
+    qCInfo(lcApp, "Quib: quitting");
+}
+
+void AppDelegate::applicationShouldHandleReopen()
+{
+    openSettings();
+}
+
+void AppDelegate::openSettings()
+{
+    // FIXME: there is no settings window yet; the request is only logged.
+    qCInfo(lcApp, "Quib: settings requested, but this build has no settings window yet");
+}
+
+void AppDelegate::startTimer(int minutes)
+{
+    m_model.timers.start(minutes);
+}
+
+void AppDelegate::cancelTimer()
+{
+    m_model.timers.cancel();
+}
+
+void AppDelegate::quit()
+{
+    QCoreApplication::exit(0);
+}
+
+QMenu *AppDelegate::makeMenu()
+{
+    auto *menu = new QMenu;
+    // Deleted on the next turn of the event loop, after a chosen action ran.
+    QObject::connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    auto add = [this](QMenu *to, const QString &title, std::function<void()> action, const QKeySequence &shortcut = {}) {
+        QAction *item = to->addAction(title);
+        item->setShortcut(shortcut);
+        QObject::connect(item, &QAction::triggered, &m_menuReceiver, [action = std::move(action)] { action(); });
+        return item;
+    };
+
+    add(menu, QStringLiteral("Ajustes…"), [this] { openSettings(); }, QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    menu->addSeparator();
+
+    QMenu *timer = menu->addMenu(QStringLiteral("Timer"));
+    for (const int minutes : timerPresets) {
+        const QString title = minutes == 1 ? QStringLiteral("1 minuto") : QStringLiteral("%1 minutos").arg(minutes);
+        add(timer, title, [this, minutes] { startTimer(minutes); })->setData(minutes);
+    }
+    if (m_model.timers.isRunning()) {
+        timer->addSeparator();
+        add(timer, QStringLiteral("Cancelar timer"), [this] { cancelTimer(); });
+    }
+
+    menu->addSeparator();
+    add(menu, QStringLiteral("Sair do Quib"), [this] { quit(); }, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    return menu;
+}
+
+NotchAlert AppDelegate::micToast(bool muted)
+{
+    NotchAlert alert;
+    alert.kind = AlertKind::mic;
+    alert.symbol = muted ? QStringLiteral("mic.slash.fill") : QStringLiteral("mic.fill");
+    alert.symbolColor = muted ? MicMutedIcon::red() : QColor(Qt::white);
+    alert.title = muted ? QStringLiteral("Microfone mudo") : QStringLiteral("Microfone ligado");
+    alert.trailing = QStringLiteral("⌃⌥M");
+    alert.trailingColor = QColor::fromRgbF(1, 1, 1, 0.45f);
+    alert.sideWidth = 124;
+    return alert;
+}
+
+NotchAlert AppDelegate::timerAlert()
+{
+    NotchAlert alert;
+    alert.kind = AlertKind::timer;
+    alert.symbol = QStringLiteral("timer");
+    alert.symbolColor = SystemColors::orange();
+    alert.title = QStringLiteral("Timer");
+    alert.trailing = QStringLiteral("Concluído");
+    alert.trailingColor = SystemColors::orange();
+    alert.sideWidth = 100;
+    return alert;
+}
+
+void AppDelegate::setUpMicMute()
+{
+    m_model.micMute.onToggle = [this](bool muted) { m_model.alerts.show(micToast(muted), micToastDuration); };
+    applyMicShortcut();
+    m_micPreferenceLoop = std::make_unique<ObservationLoop>(
+        m_model.services().scheduler, [this] { m_model.preferences.micShortcut.value(); }, [this] { applyMicShortcut(); });
+}
+
+// Registers or releases the hot key as the setting says; applying it again
+// changes nothing, so the key is never grabbed twice.
+void AppDelegate::applyMicShortcut()
+{
+    MicMute &mic = m_model.micMute;
+    const bool wanted = m_model.preferences.micShortcut.value();
+    if (wanted && !mic.hotKey())
+        mic.registerHotKey();
+    else if (!wanted && mic.hotKey())
+        mic.unregisterHotKey();
+}
+
+void AppDelegate::timerFinished()
+{
+    if (m_model.preferences.timerSound.value())
+        m_model.sounds.play(Sounds::Kind::submarine);
+    m_model.alerts.show(timerAlert(), timerAlertDuration);
 }

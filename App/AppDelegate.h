@@ -1,17 +1,31 @@
 #pragma once
 
+#include "Alerts/NotchAlert.h"
 #include "App/AppModel.h"
+#include "Support/Observation.h"
 
+#include <QObject>
+
+#include <array>
+#include <functional>
 #include <memory>
 
 class ExternalAlertListener;
 class HUDController;
 class NotchManager;
+class QMenu;
 
-// Owns the root model and the controllers and monitors, and runs the app's
-// start-up sequence once the event loop is about to start.
+// Owns the root model and the controllers and monitors, runs the app's
+// start-up sequence once the event loop is about to start, carries the
+// notch's right-click menu, the microphone toast and the finished-timer
+// alert, and tidies up when the app quits.
 class AppDelegate {
 public:
+    // The timer menu's presets, in minutes.
+    static constexpr std::array<int, 9> timerPresets{1, 3, 5, 10, 15, 25, 30, 45, 60};
+    static constexpr double micToastDuration = 1.6;
+    static constexpr double timerAlertDuration = 6;
+
     explicit AppDelegate(const Services &services);
     ~AppDelegate();
     AppDelegate(const AppDelegate &) = delete;
@@ -19,11 +33,50 @@ public:
 
     AppModel &model() { return m_model; }
 
+    // The start-up sequence: starts the model, creates the controllers and
+    // monitors, arms the microphone toast and hot key, the finished-timer
+    // alert, the notch's menu and the reopen requests. Called once.
     void applicationDidFinishLaunching();
+    // The clean-up when the app quits (its own quit or a termination
+    // signal): the microphone is never left muted by the app.
+    void applicationWillTerminate();
+    // Another launch of the app while this one runs.
+    void applicationShouldHandleReopen();
+
+    // The notch's right-click menu, built anew from the settings and the
+    // timer at each call. The menu deletes itself once it has been shown and
+    // hidden; a menu that is never shown belongs to the caller.
+    QMenu *makeMenu();
+    // Supplies the notch's right-click menu; set at launch.
+    // FIXME: belongs to the notch's window controller as its static menu
+    // provider once that controller exists.
+    std::function<QMenu *()> contextMenu;
+
+    void openSettings();
+    void startTimer(int minutes);
+    void cancelTimer();
+    // Quits the app; the clean-up runs as the event loop ends.
+    void quit();
+
+    // The microphone toast after the hot key toggles the mute.
+    static NotchAlert micToast(bool muted);
+    // The strip shown when a countdown ends.
+    static NotchAlert timerAlert();
 
 private:
+    void setUpMicMute();
+    void applyMicShortcut();
+    void timerFinished();
+    // Wraps delegate work handed to longer-lived objects: it does nothing
+    // once the delegate is gone.
+    std::function<void()> whileAlive(std::function<void()> work) const;
+
     AppModel m_model;
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
+    std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
+    // Context of the menus' connections: they end with the delegate.
+    QObject m_menuReceiver;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -1,5 +1,8 @@
 #include "App/AppModel.h"
 
+const AppModel::PeekSong AppModel::demoPeekSong{QStringLiteral("Uma Canção de Demonstração com um Título Bem Comprido"),
+                                                QStringLiteral("Artista de Demonstração")};
+
 AppModel::AppModel(const Services &services)
     : m_services(services)
     , nowPlaying(services.scheduler, services.workspace, services.windowServer)
@@ -11,7 +14,90 @@ AppModel::AppModel(const Services &services)
     , outputMute(services.audio)
     , claudeUsage(services)
     , preferences(services.defaults)
-    , calendar(preferences, services, sounds, permissionNotifications)
     , sounds(services.soundPlayer)
+    , calendar(preferences, services, sounds, permissionNotifications)
+    , m_peekWork(services.scheduler)
+    , m_previewWork(services.scheduler)
 {
+}
+
+AppModel::~AppModel() = default;
+
+void AppModel::start()
+{
+    calendar.start();
+    if (preferences.showWeather.value() || preferences.lockWeather.value())
+        weather.start();
+    observeMediaPreferences();
+    observeCalendarPreferences();
+    claudeUsage.setEnabled(preferences.claudeUsageFromLogin.value());
+    observeClaudeUsage();
+}
+
+void AppModel::observeMediaPreferences()
+{
+    m_mediaPreferencesLoop = std::make_unique<ObservationLoop>(
+        m_services.scheduler,
+        [this] {
+            preferences.idleDuration.value();
+            preferences.mediaSource.value();
+            preferences.showWeather.value();
+            preferences.lockWeather.value();
+        },
+        [this] {
+            // Nothing stops the weather model: turning both settings off
+            // keeps its last state.
+            if (preferences.showWeather.value() || preferences.lockWeather.value())
+                weather.start();
+        });
+}
+
+void AppModel::observeCalendarPreferences()
+{
+    m_calendarPreferencesLoop = std::make_unique<ObservationLoop>(
+        m_services.scheduler,
+        [this] {
+            preferences.calendarEnabled.value();
+            preferences.reminderMinutes.value();
+            preferences.keepEventCountdown.value();
+            preferences.hourlyChime.value();
+            preferences.disabledCalendarIDs.value();
+        },
+        [this] {
+            calendar.reload();
+            calendar.scheduleChime();
+        });
+}
+
+void AppModel::observeClaudeUsage()
+{
+    m_claudeUsageLoop = std::make_unique<ObservationLoop>(
+        m_services.scheduler, [this] { preferences.claudeUsageFromLogin.value(); },
+        [this] { claudeUsage.setEnabled(preferences.claudeUsageFromLogin.value()); });
+}
+
+void AppModel::peekSong()
+{
+    m_isPeekingSong = true;
+    m_peekWork.start(peekDuration, [this] { endPeek(); });
+}
+
+void AppModel::endPeek()
+{
+    m_isPeekingSong = false;
+    m_isPeekForced = false;
+    m_debugPeekSong = std::nullopt;
+}
+
+void AppModel::debugPeekSong(DebugPeek peek)
+{
+    m_isPeekForced = true;
+    m_debugPeekSong = peek == DebugPeek::demoSong ? std::optional<PeekSong>(demoPeekSong) : std::nullopt;
+    peekSong();
+}
+
+void AppModel::previewOpenNotch()
+{
+    m_isPreviewingOpen = true;
+    m_previewWork.start(previewDuration, [this] { m_isPreviewingOpen = false; });
 }

@@ -13,20 +13,56 @@
 #include "Platform/Services.h"
 #include "Shared/PermissionNotifications.h"
 #include "Shared/Sounds.h"
+#include "Support/Observation.h"
+#include "Support/Scheduler.h"
 
 #include <QBindable>
 #include <QProperty>
+#include <QString>
+
+#include <memory>
+#include <optional>
 
 // The root model: owns every model for the life of the process. Controllers
 // and monitors receive it and reach the models and the platform services
-// through it.
+// through it. It also runs the app-wide reactions that belong to no single
+// model (media, calendar and usage settings, the song peek) and holds the
+// flags through which the notch shows the song peek and the open preview.
 class AppModel {
 public:
+    static constexpr double peekDuration = 4.5;
+    static constexpr double previewDuration = 1.5;
+
+    // A title and artist shown by the peek in place of the current song.
+    struct PeekSong {
+        QString title;
+        QString artist;
+        bool operator==(const PeekSong &) const = default;
+    };
+    // The diagnostic peek's song: long enough for the peek's title to scroll.
+    static const PeekSong demoPeekSong;
+
+    // A diagnostic peek of the current song, or of the demo song.
+    enum class DebugPeek { currentSong, demoSong };
+
     explicit AppModel(const Services &services);
+    ~AppModel();
     AppModel(const AppModel &) = delete;
     AppModel &operator=(const AppModel &) = delete;
 
     const Services &services() const { return m_services; }
+
+    // Starts the long-running models and arms the app-wide observations.
+    // Called once, first thing at launch.
+    void start();
+
+    // Raises the song peek for 4.5 s; a new call restarts the 4.5 s.
+    void peekSong();
+    // A peek that shows even without media; with DebugPeek::demoSong it
+    // shows the demo song instead of the current one.
+    void debugPeekSong(DebugPeek peek);
+    // Shows the open panel as a preview until 1.5 s after the last call.
+    void previewOpenNotch();
 
     // The song peek is on.
     bool isPeekingSong() const { return m_isPeekingSong.value(); }
@@ -37,25 +73,43 @@ public:
     // The open panel is shown as a preview.
     bool isPreviewingOpen() const { return m_isPreviewingOpen.value(); }
     QBindable<bool> bindableIsPreviewingOpen() { return &m_isPreviewingOpen; }
+    std::optional<PeekSong> debugPeekSong() const { return m_debugPeekSong.value(); }
+    QBindable<std::optional<PeekSong>> bindableDebugPeekSong() { return &m_debugPeekSong; }
 
 private:
     Services m_services;
-    QProperty<bool> m_isPeekingSong{false};
-    QProperty<bool> m_isPeekForced{false};
-    QProperty<bool> m_isPreviewingOpen{false};
 
 public:
     NowPlayingModel nowPlaying;
     WeatherModel weather;
+
+    // "QuibPermissionsChanged" and "QuibShowPermissions".
+    PermissionNotifications permissionNotifications;
     NotchAlertCenter alerts;
     TimerModel timers;
     BannerCenter banners;
+
     MicMute micMute;
     OutputMute outputMute;
     ClaudeUsage claudeUsage;
     Preferences preferences;
-    // "QuibPermissionsChanged" and "QuibShowPermissions".
-    PermissionNotifications permissionNotifications;
-    CalendarModel calendar;
     Sounds sounds;
+    CalendarModel calendar;
+
+private:
+    void observeMediaPreferences();
+    void observeCalendarPreferences();
+    void observeClaudeUsage();
+    void endPeek();
+
+    QProperty<bool> m_isPeekingSong{false};
+    QProperty<bool> m_isPeekForced{false};
+    QProperty<std::optional<PeekSong>> m_debugPeekSong;
+    Delay m_peekWork;
+    QProperty<bool> m_isPreviewingOpen{false};
+    Delay m_previewWork;
+
+    std::unique_ptr<ObservationLoop> m_mediaPreferencesLoop;
+    std::unique_ptr<ObservationLoop> m_calendarPreferencesLoop;
+    std::unique_ptr<ObservationLoop> m_claudeUsageLoop;
 };

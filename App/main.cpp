@@ -2,6 +2,7 @@
 #include "App/CommandLineTool.h"
 #include "Platform/DistributedNotifications.h"
 #include "Platform/Linux/LinuxPlatform.h"
+#include "Platform/Linux/TerminationSignals.h"
 #include "Support/Log.h"
 
 #include <QApplication>
@@ -36,12 +37,20 @@ int main(int argc, char **argv)
 
     LinuxPlatform platform;
     const Services services = platform.services();
+    // Launching the app again while it runs is how a user reopens it.
     if (!services.notifications.claimApplication(CommandLineTool::appIdentifier)) {
-        qCInfo(lcApp, "Quib: another Quib is already running; this one ends");
+        if (!services.notifications.reopenApplication(CommandLineTool::appIdentifier)) {
+            qCWarning(lcApp, "Quib: another Quib holds the app's name but did not answer; this one ends");
+            return 1;
+        }
+        qCInfo(lcApp, "Quib: Quib is already running; asked it to reopen");
         return 0;
     }
 
     AppDelegate delegate(services);
+    const TerminationSignals termination([](int) { QCoreApplication::exit(0); });
     QTimer::singleShot(0, &application, [&delegate] { delegate.applicationDidFinishLaunching(); });
-    return application.exec();
+    const int status = application.exec();
+    delegate.applicationWillTerminate();
+    return status;
 }

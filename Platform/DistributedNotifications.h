@@ -12,7 +12,7 @@
 //
 // Also answers the one question the command line asks of the app's side:
 // whether the app runs. The app claims its name once at launch; a second
-// launch finds the name taken.
+// launch finds the name taken and asks the running app to reopen instead.
 class DistributedNotifications {
 public:
     using UserInfo = QMap<QString, QString>;
@@ -43,4 +43,12 @@ public:
     virtual bool claimApplication(const QString &identifier) = 0;
     // The process id of the running instance holding `identifier`, if any.
     virtual std::optional<qint64> applicationProcessId(const QString &identifier) const = 0;
+
+    // A later launch of the app asks the running instance holding
+    // `identifier` to reopen. False when no instance answered.
+    virtual bool reopenApplication(const QString &identifier) = 0;
+    // Calls `handler` on the main thread whenever a later launch asks this
+    // instance to reopen. A request that arrives after the claim and before
+    // the handler is set is handed to it when it is set.
+    virtual void observeReopen(std::function<void()> handler) = 0;
 };

@@ -1,8 +1,9 @@
 #include "Support/Observation.h"
 
-ObservationLoop::ObservationLoop(Scheduler &scheduler, std::function<void()> track, std::function<void()> act)
+ObservationLoop::ObservationLoop(Scheduler &scheduler, std::function<void()> track, std::function<void()> act, double delay)
     : m_scheduler(scheduler)
     , m_act(std::move(act))
+    , m_delay(delay)
     , m_pending(scheduler)
 {
     // The binding's value changes on every evaluation, so each change of a
@@ -13,7 +14,7 @@ ObservationLoop::ObservationLoop(Scheduler &scheduler, std::function<void()> tra
     });
     m_notifier = m_tracked.addNotifier([this] {
         if (!m_pending.isPending())
-            m_pending.start(0, [this] { m_act(); });
+            m_pending.start(m_delay, [this] { m_act(); });
     });
 }
 

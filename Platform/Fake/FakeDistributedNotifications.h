@@ -25,6 +25,19 @@ public:
         return true;
     }
     std::optional<qint64> applicationProcessId(const QString &) const override { return runningApplicationPid; }
+    bool reopenApplication(const QString &) override
+    {
+        ++reopenRequests;
+        return runningApplicationPid.has_value();
+    }
+    void observeReopen(std::function<void()> handler) override { m_reopenHandler = std::move(handler); }
+
+    // As if a later launch asked this instance to reopen.
+    void reopen()
+    {
+        if (m_reopenHandler)
+            m_reopenHandler();
+    }
 
     // Hands a notification to the observers, as if another process sent it.
     void deliver(const Notification &notification)
@@ -38,9 +51,11 @@ public:
 
     QList<Notification> posted;
     int flushes = 0;
+    int reopenRequests = 0;
     std::optional<qint64> runningApplicationPid;
     qint64 ownPid = 4242;
 
 private:
     std::vector<std::pair<QString, Handler>> m_handlers;
+    std::function<void()> m_reopenHandler;
 };

@@ -143,6 +143,10 @@ bool DBusNotifications::claimApplication(const QString &identifier)
     QDBusConnectionInterface *bus = m_connection.interface();
     if (!bus)
         return false;
+    // The object answers before the name is ours, so a later launch that
+    // finds the name never finds it without its method.
+    if (!m_connection.objectRegisteredAt(objectPath) && !m_connection.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots))
+        qCWarning(lcDBus, "Quib: could not offer reopen on the session bus: %s", qPrintable(m_connection.lastError().message()));
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply
         = bus->registerService(identifier, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
     return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
@@ -157,4 +161,31 @@ std::optional<qint64> DBusNotifications::applicationProcessId(const QString &ide
     if (!reply.isValid())
         return std::nullopt;
     return static_cast<qint64>(reply.value());
+}
+
+bool DBusNotifications::reopenApplication(const QString &identifier)
+{
+    const QDBusMessage call = QDBusMessage::createMethodCall(identifier, objectPath, QStringLiteral("com.brenvask.Quib"), QStringLiteral("reopen"));
+    const QDBusMessage reply = m_connection.call(call, QDBus::Block, 5000);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return true;
+    qCWarning(lcDBus, "Quib: the running Quib did not answer the reopen request: %s", qPrintable(reply.errorMessage()));
+    return false;
+}
+
+void DBusNotifications::observeReopen(std::function<void()> handler)
+{
+    m_reopenHandler = std::move(handler);
+    if (m_reopenPending && m_reopenHandler) {
+        m_reopenPending = false;
+        m_reopenHandler();
+    }
+}
+
+void DBusNotifications::reopen()
+{
+    if (m_reopenHandler)
+        m_reopenHandler();
+    else
+        m_reopenPending = true;
 }

@@ -15,8 +15,12 @@ class QDBusMessage;
 // object (s) and the user information (a{ss}); see
 // Resources/dbus/com.brenvask.Quib.xml. The app's claim is ownership of the
 // bus name equal to its identifier.
+//
+// The app that holds the name also answers the method `reopen` on the same
+// object and interface, which a later launch calls.
 class DBusNotifications final : public QObject, public DistributedNotifications {
     Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.brenvask.Quib")
 public:
     static const QString objectPath;
 
@@ -27,6 +31,12 @@ public:
     void observe(const QString &name, Handler handler) override;
     bool claimApplication(const QString &identifier) override;
     std::optional<qint64> applicationProcessId(const QString &identifier) const override;
+    bool reopenApplication(const QString &identifier) override;
+    void observeReopen(std::function<void()> handler) override;
+
+public Q_SLOTS:
+    // The D-Bus method `reopen`, called by a later launch.
+    Q_SCRIPTABLE void reopen();
 
     // Reads a signal's arguments; exposed for tests of malformed senders.
     static Notification decode(const QDBusMessage &message);
@@ -37,4 +47,6 @@ private Q_SLOTS:
 private:
     QDBusConnection m_connection;
     std::vector<std::pair<QString, Handler>> m_handlers;
+    std::function<void()> m_reopenHandler;
+    bool m_reopenPending = false;
 };

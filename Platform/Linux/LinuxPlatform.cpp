@@ -32,6 +32,8 @@ public:
     void observe(const QString &, Handler) override {}
     bool claimApplication(const QString &) override { return true; }
     std::optional<qint64> applicationProcessId(const QString &) const override { return std::nullopt; }
+    bool reopenApplication(const QString &) override { return false; }
+    void observeReopen(std::function<void()>) override {}
 };
 
 std::unique_ptr<DistributedNotifications> makeNotifications()

@@ -244,3 +244,23 @@ TEST(ObservationLoop, DestroyedLoopActsNoMore)
     scheduler.advance(0);
     EXPECT_EQ(actions, 0);
 }
+
+TEST(ObservationLoop, DelayedActionTakesEveryChangeUntilItRuns)
+{
+    ManualScheduler scheduler;
+    QProperty<int> value(0);
+    QList<int> seen;
+    ObservationLoop loop(scheduler, [&] { value.value(); }, [&] { seen.append(value.value()); }, 0.25);
+
+    value = 1;
+    scheduler.advance(0.2);
+    value = 2;
+    scheduler.advance(0.04);
+    EXPECT_TRUE(seen.isEmpty()) << "the delay counts from the first change";
+    scheduler.advance(0.01);
+    EXPECT_EQ(seen, QList<int>({2}));
+
+    value = 3;
+    scheduler.advance(0.25);
+    EXPECT_EQ(seen, QList<int>({2, 3}));
+}
