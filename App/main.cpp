@@ -35,6 +35,10 @@ int main(int argc, char **argv)
     // An accessory app: it keeps running with no window open.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Installed before the app's name is claimed: whoever sees the app
+    // running may already ask it to end. The request waits in the event loop.
+    const TerminationSignals termination([](int) { QCoreApplication::exit(0); });
+
     LinuxPlatform platform;
     const Services services = platform.services();
     // Launching the app again while it runs is how a user reopens it.
@@ -48,7 +52,6 @@ int main(int argc, char **argv)
     }
 
     AppDelegate delegate(services);
-    const TerminationSignals termination([](int) { QCoreApplication::exit(0); });
     QTimer::singleShot(0, &application, [&delegate] { delegate.applicationDidFinishLaunching(); });
     const int status = application.exec();
     delegate.applicationWillTerminate();

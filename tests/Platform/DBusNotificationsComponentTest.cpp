@@ -6,6 +6,9 @@
 #include <QDBusMessage>
 #include <QTest>
 
+#include <atomic>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -109,6 +112,32 @@ TEST_F(DBusNotificationsTest, OnlyOneConnectionCanClaimTheApplication)
     EXPECT_TRUE(sender.claimApplication(appIdentifier));
     EXPECT_FALSE(receiver.claimApplication(appIdentifier));
     EXPECT_EQ(receiver.applicationProcessId(appIdentifier), QCoreApplication::applicationPid());
+}
+
+TEST_F(DBusNotificationsTest, ReopenReachesTheClaimingInstanceEvenBeforeItListens)
+{
+    ASSERT_TRUE(receiver.claimApplication(appIdentifier));
+    // The caller blocks on the reply; the receiver answers on this thread.
+    auto reopenFromAnotherThread = [&] {
+        std::atomic<int> result = -1;
+        std::thread caller([&] { result = sender.reopenApplication(appIdentifier) ? 1 : 0; });
+        const bool answered = QTest::qWaitFor([&] { return result != -1; }, 10000);
+        caller.join();
+        return answered && result == 1;
+    };
+
+    EXPECT_TRUE(reopenFromAnotherThread()) << "answered before any handler is set";
+    int reopens = 0;
+    receiver.observeReopen([&] { ++reopens; });
+    EXPECT_EQ(reopens, 1) << "the early request is handed over";
+
+    EXPECT_TRUE(reopenFromAnotherThread());
+    EXPECT_EQ(reopens, 2);
+}
+
+TEST_F(DBusNotificationsTest, ReopenWithoutARunningInstanceFails)
+{
+    EXPECT_FALSE(sender.reopenApplication(appIdentifier));
 }
 
 TEST_F(DBusNotificationsTest, MalformedNamesAreRefused)

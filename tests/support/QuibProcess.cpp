@@ -42,10 +42,10 @@ QuibProcess::Result QuibProcess::run(const QStringList &arguments, int timeoutMs
 
 const QString RunningQuib::busName = QStringLiteral("com.brenvask.Quib");
 
-RunningQuib::RunningQuib(QuibProcess &quib)
+RunningQuib::RunningQuib(QuibProcess &quib, ErrorOutput errors)
 {
     m_process.setProcessEnvironment(quib.environment());
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.setProcessChannelMode(errors == ErrorOutput::forwarded ? QProcess::ForwardedErrorChannel : QProcess::SeparateChannels);
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.start(QuibProcess::executable(), {});
     m_process.waitForStarted(5000);
@@ -67,4 +67,20 @@ bool RunningQuib::waitUntilReady(const QDBusConnection &bus, int timeoutMs)
     return QTest::qWaitFor(
         [&] { return !isRunning() || bus.interface()->isServiceRegistered(busName).value(); }, timeoutMs)
         && isRunning();
+}
+
+QString RunningQuib::errorOutput()
+{
+    m_errorOutput += QString::fromUtf8(m_process.readAllStandardError());
+    return m_errorOutput;
+}
+
+std::optional<int> RunningQuib::waitForExit(int timeoutMs)
+{
+    // waitForFinished() is false for a process that has already ended.
+    if (m_process.state() != QProcess::NotRunning)
+        m_process.waitForFinished(timeoutMs);
+    if (m_process.state() != QProcess::NotRunning || m_process.exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return m_process.exitCode();
 }

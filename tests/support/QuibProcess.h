@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 class QDBusConnection;
 
@@ -38,8 +39,11 @@ private:
 class RunningQuib {
 public:
     static const QString busName;
+    // The app's standard error goes to the test's, or is kept for
+    // errorOutput().
+    enum class ErrorOutput { forwarded, captured };
 
-    explicit RunningQuib(QuibProcess &quib);
+    explicit RunningQuib(QuibProcess &quib, ErrorOutput errors = ErrorOutput::forwarded);
     ~RunningQuib();
     RunningQuib(const RunningQuib &) = delete;
     RunningQuib &operator=(const RunningQuib &) = delete;
@@ -48,7 +52,13 @@ public:
     bool waitUntilReady(const QDBusConnection &bus, int timeoutMs = 10000);
     qint64 processId() const { return m_process.processId(); }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
+    // What the app has written to standard error so far (captured only).
+    QString errorOutput();
+    // Waits (bounded) for the app to end by itself; its exit status, none
+    // when it did not end, or ended through a signal, in time.
+    std::optional<int> waitForExit(int timeoutMs = 5000);
 
 private:
     QProcess m_process;
+    QString m_errorOutput;
 };

@@ -1,0 +1,55 @@
+#include "PrivateBus.h"
+#include "QtPrinters.h"
+#include "QuibProcess.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+// The real app on a private bus, offscreen, its log kept.
+class QuibLifecycleTest : public ::testing::Test {
+protected:
+    QuibLifecycleTest()
+    {
+        // Log lines go to standard error even where Qt would send them to
+        // the system journal.
+        quib.environment().insert(QStringLiteral("QT_FORCE_STDERR_LOGGING"), QStringLiteral("1"));
+    }
+    void SetUp() override { ASSERT_TRUE(bus.isRunning()); }
+
+    PrivateBus bus;
+    QDBusConnection observerConnection = bus.connect(QStringLiteral("observer"));
+    QuibProcess quib;
+};
+
+} // namespace
+
+TEST_F(QuibLifecycleTest, TerminationSignalsQuitCleanlyWithStatusZero)
+{
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        RunningQuib app(quib, RunningQuib::ErrorOutput::captured);
+        ASSERT_TRUE(app.waitUntilReady(observerConnection));
+        ASSERT_EQ(::kill(static_cast<pid_t>(app.processId()), signal), 0);
+        EXPECT_EQ(app.waitForExit(), 0);
+        EXPECT_TRUE(app.errorOutput().contains(QStringLiteral("Quib: quitting"))) << app.errorOutput().toStdString();
+    }
+}
+
+TEST_F(QuibLifecycleTest, SecondLaunchAsksTheRunningAppToReopenAndEnds)
+{
+    RunningQuib app(quib, RunningQuib::ErrorOutput::captured);
+    ASSERT_TRUE(app.waitUntilReady(observerConnection));
+
+    const auto second = quib.run({});
+    ASSERT_TRUE(second.finished);
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(second.err.contains(QStringLiteral("Quib: Quib is already running; asked it to reopen"))) << second.err.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app.errorOutput().contains(QStringLiteral("Quib: settings requested")); }, 5000))
+        << app.errorOutput().toStdString();
+    EXPECT_TRUE(app.isRunning());
+}
