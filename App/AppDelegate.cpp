@@ -12,8 +12,9 @@
 #include <QKeySequence>
 #include <QMenu>
 
-AppDelegate::AppDelegate(const Services &services)
+AppDelegate::AppDelegate(const Services &services, MediaBridgeProcess::Files bridgeFiles)
     : m_model(services)
+    , m_bridgeFiles(std::move(bridgeFiles))
 {
 }
 
@@ -29,7 +30,7 @@ std::function<void()> AppDelegate::whileAlive(std::function<void()> work) const
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    m_model.start();
+    m_model.start(m_bridgeFiles);
 
     m_notchManager = std::make_unique<NotchManager>(m_model);
     m_hud = std::make_unique<HUDController>(m_model);
@@ -47,6 +48,8 @@ void AppDelegate::applicationWillTerminate()
         m_model.micMute.setMuted(false);
         qCInfo(lcApp, "Quib: microphone unmuted before quitting");
     }
+    if (MediaBridgeProcess *bridge = m_model.nowPlaying.bridge())
+        bridge->stop();
     qCInfo(lcApp, "Quib: quitting");
 }
 

@@ -26,7 +26,8 @@ public:
     static constexpr double micToastDuration = 1.6;
     static constexpr double timerAlertDuration = 6;
 
-    explicit AppDelegate(const Services &services);
+    // `bridgeFiles`: the media bridge the model starts at launch.
+    explicit AppDelegate(const Services &services, MediaBridgeProcess::Files bridgeFiles = MediaBridgeProcess::Files::bundled());
     ~AppDelegate();
     AppDelegate(const AppDelegate &) = delete;
     AppDelegate &operator=(const AppDelegate &) = delete;
@@ -38,7 +39,8 @@ public:
     // alert, the notch's menu and the reopen requests. Called once.
     void applicationDidFinishLaunching();
     // The clean-up when the app quits (its own quit or a termination
-    // signal): the microphone is never left muted by the app.
+    // signal): the microphone is never left muted by the app, and the media
+    // bridge ends without being started again.
     void applicationWillTerminate();
     // Another launch of the app while this one runs.
     void applicationShouldHandleReopen();
@@ -72,6 +74,7 @@ private:
     std::function<void()> whileAlive(std::function<void()> work) const;
 
     AppModel m_model;
+    const MediaBridgeProcess::Files m_bridgeFiles;
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;

@@ -23,15 +23,24 @@ AppModel::AppModel(const Services &services)
 
 AppModel::~AppModel() = default;
 
-void AppModel::start()
+void AppModel::start(const MediaBridgeProcess::Files &bridgeFiles)
 {
+    applyMediaPreferences();
+    nowPlaying.start(bridgeFiles);
     calendar.start();
     if (preferences.showWeather.value() || preferences.lockWeather.value())
         weather.start();
     observeMediaPreferences();
     observeCalendarPreferences();
+    observeSong();
     claudeUsage.setEnabled(preferences.claudeUsageFromLogin.value());
     observeClaudeUsage();
+}
+
+void AppModel::applyMediaPreferences()
+{
+    nowPlaying.setIdleDuration(preferences.idleDuration.value());
+    nowPlaying.setSourceFilter(NowPlayingModel::sourceFilter(preferences.mediaSource.value()));
 }
 
 void AppModel::observeMediaPreferences()
@@ -45,6 +54,7 @@ void AppModel::observeMediaPreferences()
             preferences.lockWeather.value();
         },
         [this] {
+            applyMediaPreferences();
             // Nothing stops the weather model: turning both settings off
             // keeps its last state.
             if (preferences.showWeather.value() || preferences.lockWeather.value())
@@ -67,6 +77,33 @@ void AppModel::observeCalendarPreferences()
             calendar.reload();
             calendar.scheduleChime();
         });
+}
+
+void AppModel::observeSong()
+{
+    checkSong();
+    m_songLoop = std::make_unique<ObservationLoop>(
+        m_services.scheduler,
+        [this] {
+            nowPlaying.title();
+            nowPlaying.artist();
+        },
+        [this] { checkSong(); }, songCheckDelay);
+}
+
+// Only a change to another song while playing peeks: not the song playing at
+// launch, and not the same song again after the player stopped (an empty
+// title leaves the last song remembered). The setting and the playing flag
+// are read here, untracked: changing them alone raises nothing.
+void AppModel::checkSong()
+{
+    const QString title = nowPlaying.title();
+    const QString key = title.isEmpty() ? QString() : title + QChar(0x1F) + nowPlaying.artist();
+    if (key.isEmpty() || key == m_lastSong)
+        return;
+    if (!m_lastSong.isEmpty() && preferences.songPeek.value() && nowPlaying.isPlaying())
+        peekSong();
+    m_lastSong = key;
 }
 
 void AppModel::observeClaudeUsage()

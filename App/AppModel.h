@@ -32,6 +32,9 @@ class AppModel {
 public:
     static constexpr double peekDuration = 4.5;
     static constexpr double previewDuration = 1.5;
+    // The song check waits this long after the title or artist changes, so
+    // that a title and an artist that arrive apart count as one change.
+    static constexpr double songCheckDelay = 0.25;
 
     // A title and artist shown by the peek in place of the current song.
     struct PeekSong {
@@ -52,9 +55,13 @@ public:
 
     const Services &services() const { return m_services; }
 
-    // Starts the long-running models and arms the app-wide observations.
-    // Called once, first thing at launch.
-    void start();
+    // Starts the long-running models (the media bridge with `bridgeFiles`;
+    // none starts no bridge) and arms the app-wide observations. Called
+    // once, first thing at launch.
+    void start(const MediaBridgeProcess::Files &bridgeFiles = MediaBridgeProcess::Files::bundled());
+
+    // Pushes the media settings into the now-playing model.
+    void applyMediaPreferences();
 
     // Raises the song peek for 4.5 s; a new call restarts the 4.5 s.
     void peekSong();
@@ -99,17 +106,23 @@ public:
 private:
     void observeMediaPreferences();
     void observeCalendarPreferences();
+    void observeSong();
     void observeClaudeUsage();
+    void checkSong();
     void endPeek();
 
     QProperty<bool> m_isPeekingSong{false};
     QProperty<bool> m_isPeekForced{false};
     QProperty<std::optional<PeekSong>> m_debugPeekSong;
     Delay m_peekWork;
+    // The key (title, U+001F, artist) of the last song seen; empty until the
+    // first one.
+    QString m_lastSong;
     QProperty<bool> m_isPreviewingOpen{false};
     Delay m_previewWork;
 
     std::unique_ptr<ObservationLoop> m_mediaPreferencesLoop;
     std::unique_ptr<ObservationLoop> m_calendarPreferencesLoop;
+    std::unique_ptr<ObservationLoop> m_songLoop;
     std::unique_ptr<ObservationLoop> m_claudeUsageLoop;
 };

@@ -55,7 +55,7 @@ protected:
         qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
         platform.audio.addDevice(Input, FakeAudioSystem::switchedDevice(QStringLiteral("usb"), 0.6f));
         platform.audio.defaults[Input] = QStringLiteral("usb");
-        delegate = std::make_unique<AppDelegate>(platform.services());
+        delegate = std::make_unique<AppDelegate>(platform.services(), MediaBridgeProcess::Files{});
         delegate->applicationDidFinishLaunching();
     }
     ~AppDelegateTest() override

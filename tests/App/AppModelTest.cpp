@@ -2,12 +2,16 @@
 #include "Platform/Fake/FakePlatform.h"
 #include "QtPrinters.h"
 
+#include <QJsonObject>
 #include <QPropertyNotifier>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Unit tests start no media bridge.
+const MediaBridgeProcess::Files noBridge{};
 
 // The model with every service faked, one calendar with access granted, and
 // its usage snapshot in a folder of its own.
@@ -23,6 +27,23 @@ protected:
     {
         model.reset();
         qunsetenv("XDG_DATA_HOME");
+    }
+
+    // A state report of the media bridge; an empty title means no song.
+    void report(const QString &title, const QString &artist, bool playing = true)
+    {
+        QJsonObject state{{QStringLiteral("type"), QStringLiteral("state")}, {QStringLiteral("playing"), playing ? 1 : 0}, {QStringLiteral("pid"), 0}};
+        if (!title.isEmpty())
+            state.insert(QStringLiteral("title"), title);
+        if (!artist.isEmpty())
+            state.insert(QStringLiteral("artist"), artist);
+        model->nowPlaying.handle(state);
+    }
+    // A report, then the song check's delay.
+    void reportAndCheck(const QString &title, const QString &artist, bool playing = true)
+    {
+        report(title, artist, playing);
+        platform.scheduler.advance(AppModel::songCheckDelay);
     }
 
     // The next main-loop turn, where observation loops act.
@@ -58,7 +79,7 @@ TEST_F(AppModelTest, StartReadsTheCalendarAndStartsTheWeatherOnlyWhenAWeatherSet
         AppModel model(platform.services());
         model.preferences.showWeather.setValue(c.showWeather);
         model.preferences.lockWeather.setValue(c.lockWeather);
-        model.start();
+        model.start(noBridge);
         EXPECT_EQ(platform.location.requests, c.locationRequests);
         EXPECT_EQ(platform.location.delegate() != nullptr, c.locationRequests > 0);
         EXPECT_EQ(platform.eventStore.queries.size(), 1) << "the calendar reads today's events at start";
@@ -67,7 +88,7 @@ TEST_F(AppModelTest, StartReadsTheCalendarAndStartsTheWeatherOnlyWhenAWeatherSet
 
 TEST_F(AppModelTest, WeatherSettingsStartTheWeatherAgainWhileOneIsOnAndNeverStopIt)
 {
-    model->start();
+    model->start(noBridge);
     ASSERT_EQ(locationRequests(), 1);
 
     model->preferences.showWeather.setValue(false);
@@ -91,7 +112,7 @@ TEST_F(AppModelTest, WeatherSettingsStartTheWeatherAgainWhileOneIsOnAndNeverStop
 
 TEST_F(AppModelTest, EachCalendarSettingReloadsTheCalendarOnTheNextTurn)
 {
-    model->start();
+    model->start(noBridge);
     const std::pair<const char *, std::function<void()>> changes[] = {
         {"calendarEnabled", [&] { model->preferences.calendarEnabled.setValue(false); }},
         {"reminderMinutes", [&] { model->preferences.reminderMinutes.setValue(5); }},
@@ -116,7 +137,7 @@ TEST_F(AppModelTest, EachCalendarSettingReloadsTheCalendarOnTheNextTurn)
 
 TEST_F(AppModelTest, ReminderChangedTwiceInOneTurnReloadsOnce)
 {
-    model->start();
+    model->start(noBridge);
     const int before = calendarReloads();
     model->preferences.reminderMinutes.setValue(5);
     model->preferences.reminderMinutes.setValue(10);
@@ -128,7 +149,7 @@ TEST_F(AppModelTest, ReminderChangedTwiceInOneTurnReloadsOnce)
 
 TEST_F(AppModelTest, TurningTheHourlyChimeOnPlansTheChime)
 {
-    model->start();
+    model->start(noBridge);
     model->preferences.hourlyChime.setValue(true);
     nextTurn();
     platform.scheduler.advance(3600);
@@ -143,7 +164,7 @@ TEST_F(AppModelTest, TurningTheHourlyChimeOnPlansTheChime)
 TEST_F(AppModelTest, UsagePollerFollowsItsSetting)
 {
     model->preferences.claudeUsageFromLogin.setValue(true);
-    model->start();
+    model->start(noBridge);
     EXPECT_TRUE(model->claudeUsage.isEnabled());
 
     model->preferences.claudeUsageFromLogin.setValue(false);
@@ -211,4 +232,139 @@ TEST_F(AppModelTest, PreviewHeldByRepeatedCallsEndsOnceWithoutFlicker)
     EXPECT_TRUE(model->isPreviewingOpen());
     platform.scheduler.advance(0.01);
     EXPECT_EQ(changes, QList<bool>({true, false})) << "ends 1.5 s after the last call";
+}
+
+TEST_F(AppModelTest, MediaSourceMapsToThePlayersIdentifierOnTheNextTurn)
+{
+    model->preferences.idleDuration.setValue(7);
+    model->start(noBridge);
+    EXPECT_EQ(model->nowPlaying.sourceFilter(), std::nullopt);
+    EXPECT_EQ(model->nowPlaying.idleDuration(), 7) << "applied at start";
+
+    const std::pair<MediaSource, std::optional<QString>> cases[] = {
+        {MediaSource::music, QStringLiteral("org.gnome.Music")},
+        {MediaSource::spotify, QStringLiteral("spotify")},
+        {MediaSource::any, std::nullopt},
+    };
+    for (const auto &[source, filter] : cases) {
+        SCOPED_TRACE(rawValue(source).toStdString());
+        const auto before = model->nowPlaying.sourceFilter();
+        model->preferences.mediaSource.setValue(source);
+        EXPECT_EQ(model->nowPlaying.sourceFilter(), before) << "not before the next turn";
+        nextTurn();
+        EXPECT_EQ(model->nowPlaying.sourceFilter(), filter);
+    }
+
+    model->preferences.idleDuration.setValue(12);
+    nextTurn();
+    EXPECT_EQ(model->nowPlaying.idleDuration(), 12);
+}
+
+TEST_F(AppModelTest, FirstSongRaisesNoPeekTheNextOneDoesAfterAQuarterSecond)
+{
+    for (const bool playingAtLaunch : {true, false}) {
+        SCOPED_TRACE(playingAtLaunch ? "a song plays at launch" : "the first song comes after launch");
+        FakePlatform platform;
+        AppModel model(platform.services());
+        auto report = [&](const QString &title) {
+            model.nowPlaying.handle(QJsonObject{{QStringLiteral("type"), QStringLiteral("state")},
+                                                {QStringLiteral("playing"), 1},
+                                                {QStringLiteral("title"), title},
+                                                {QStringLiteral("artist"), QStringLiteral("Banda")}});
+        };
+        if (playingAtLaunch)
+            report(QStringLiteral("Primeira"));
+        model.start(noBridge);
+        if (!playingAtLaunch)
+            report(QStringLiteral("Primeira"));
+        platform.scheduler.advance(1);
+        EXPECT_FALSE(model.isPeekingSong());
+
+        report(QStringLiteral("Segunda"));
+        platform.scheduler.advance(0.24);
+        EXPECT_FALSE(model.isPeekingSong()) << "the check runs 0.25 s after the change";
+        platform.scheduler.advance(0.01);
+        EXPECT_TRUE(model.isPeekingSong());
+        platform.scheduler.advance(4.49);
+        EXPECT_TRUE(model.isPeekingSong());
+        platform.scheduler.advance(0.01);
+        EXPECT_FALSE(model.isPeekingSong());
+        EXPECT_FALSE(model.isPeekForced());
+    }
+}
+
+TEST_F(AppModelTest, AnotherArtistWithTheSameTitleIsAnotherSong)
+{
+    model->start(noBridge);
+    reportAndCheck(QStringLiteral("Intro"), QStringLiteral("Banda A"));
+    reportAndCheck(QStringLiteral("Intro"), QStringLiteral("Banda B"));
+    EXPECT_TRUE(model->isPeekingSong());
+}
+
+TEST_F(AppModelTest, ThreeSkipsWithinTwoSecondsGiveOneContinuousPeek)
+{
+    model->start(noBridge);
+    reportAndCheck(QStringLiteral("Um"), QStringLiteral("Banda"));
+    QList<bool> changes;
+    const QPropertyNotifier notifier = model->bindableIsPeekingSong().addNotifier([&] { changes.append(model->isPeekingSong()); });
+
+    report(QStringLiteral("Dois"), QStringLiteral("Banda"));
+    platform.scheduler.advance(0.7);
+    report(QStringLiteral("Três"), QStringLiteral("Banda"));
+    platform.scheduler.advance(0.7);
+    report(QStringLiteral("Quatro"), QStringLiteral("Banda"));
+    // The last check runs at 1.65 s; the peek ends 4.5 s later.
+    platform.scheduler.advance(0.25 + 4.49);
+    EXPECT_TRUE(model->isPeekingSong());
+    platform.scheduler.advance(0.01);
+    EXPECT_EQ(changes, QList<bool>({true, false}));
+}
+
+TEST_F(AppModelTest, SongsThatDoNotPeekAreStillRemembered)
+{
+    struct Case {
+        const char *name;
+        bool songPeek;
+        bool playing;
+    };
+    const Case cases[] = {
+        {"paused", true, false},
+        {"song peek off", false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform platform;
+        AppModel model(platform.services());
+        auto report = [&](const QString &title, bool playing) {
+            model.nowPlaying.handle(QJsonObject{{QStringLiteral("type"), QStringLiteral("state")},
+                                                {QStringLiteral("playing"), playing ? 1 : 0},
+                                                {QStringLiteral("title"), title}});
+            platform.scheduler.advance(AppModel::songCheckDelay);
+        };
+        model.start(noBridge);
+        report(QStringLiteral("Antes"), true);
+        model.preferences.songPeek.setValue(c.songPeek);
+        report(QStringLiteral("Depois"), c.playing);
+        EXPECT_FALSE(model.isPeekingSong());
+
+        model.preferences.songPeek.setValue(true);
+        report(QStringLiteral("Depois"), true);
+        EXPECT_FALSE(model.isPeekingSong()) << "resuming the remembered song, or turning the setting on, raises nothing";
+    }
+}
+
+TEST_F(AppModelTest, SameSongAfterThePlayerStoppedRaisesNoPeek)
+{
+    model->start(noBridge);
+    reportAndCheck(QStringLiteral("Um"), QStringLiteral("Banda"));
+    reportAndCheck(QStringLiteral("Dois"), QStringLiteral("Banda"));
+    platform.scheduler.advance(AppModel::peekDuration);
+    ASSERT_FALSE(model->isPeekingSong());
+
+    reportAndCheck(QString(), QString(), false);
+    reportAndCheck(QStringLiteral("Dois"), QStringLiteral("Banda"));
+    EXPECT_FALSE(model->isPeekingSong());
+
+    reportAndCheck(QStringLiteral("Três"), QStringLiteral("Banda"));
+    EXPECT_TRUE(model->isPeekingSong());
 }
