@@ -4,6 +4,7 @@
 #include "Alerts/HUDController.h"
 #include "Notch/MicMutedIcon.h"
 #include "Notch/NotchManager.h"
+#include "Notch/NotchWindowController.h"
 #include "Platform/DistributedNotifications.h"
 #include "Shared/SystemColors.h"
 #include "Support/Log.h"
@@ -38,7 +39,9 @@ void AppDelegate::applicationDidFinishLaunching()
 
     setUpMicMute();
     m_model.timers.onFinish = whileAlive([this] { timerFinished(); });
-    contextMenu = [this] { return makeMenu(); };
+    NotchWindowController::contextMenu = [this, alive = std::weak_ptr<bool>(m_alive)]() -> QMenu * {
+        return alive.lock() ? makeMenu() : nullptr;
+    };
     m_model.services().notifications.observeReopen(whileAlive([this] { applicationShouldHandleReopen(); }));
 }
 
@@ -62,6 +65,13 @@ void AppDelegate::openSettings()
 {
     // FIXME: there is no settings window yet; the request is only logged.
     qCInfo(lcApp, "Quib: settings requested, but this build has no settings window yet");
+}
+
+void AppDelegate::openMixer()
+{
+    // The displays may have been rebuilt while the menu was open.
+    if (NotchWindowController *owner = NotchWindowController::menuOwner)
+        owner->openMixer();
 }
 
 void AppDelegate::startTimer(int minutes)
@@ -92,6 +102,8 @@ QMenu *AppDelegate::makeMenu()
     };
 
     add(menu, QStringLiteral("Ajustes…"), [this] { openSettings(); }, QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    if (m_model.preferences.appMixer.value())
+        add(menu, QStringLiteral("Mixer de volume"), [this] { openMixer(); });
     menu->addSeparator();
 
     QMenu *timer = menu->addMenu(QStringLiteral("Timer"));

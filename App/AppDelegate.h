@@ -46,15 +46,14 @@ public:
     void applicationShouldHandleReopen();
 
     // The notch's right-click menu, built anew from the settings and the
-    // timer at each call. The menu deletes itself once it has been shown and
-    // hidden; a menu that is never shown belongs to the caller.
+    // timer at each call; installed at launch as the notch's menu provider.
+    // The menu deletes itself once it has been shown and hidden; a menu that
+    // is never shown belongs to the caller.
     QMenu *makeMenu();
-    // Supplies the notch's right-click menu; set at launch.
-    // FIXME: belongs to the notch's window controller as its static menu
-    // provider once that controller exists.
-    std::function<QMenu *()> contextMenu;
 
     void openSettings();
+    // Opens the mixer of the notch whose menu was used, if it still exists.
+    void openMixer();
     void startTimer(int minutes);
     void cancelTimer();
     // Quits the app; the clean-up runs as the event loop ends.

@@ -1,6 +1,8 @@
 #include "Alerts/ExternalAlertListener.h"
 #include "App/AppDelegate.h"
 #include "LogCapture.h"
+#include "Notch/NotchViewModel.h"
+#include "Notch/NotchWindowController.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "QtPrinters.h"
 
@@ -65,7 +67,8 @@ protected:
     }
 
     AppModel &model() { return delegate->model(); }
-    std::unique_ptr<QMenu> menu() { return std::unique_ptr<QMenu>(delegate->contextMenu()); }
+    // The menu a right-click on the notch shows.
+    std::unique_ptr<QMenu> menu() { return std::unique_ptr<QMenu>(NotchWindowController::contextMenu()); }
     void pressHotKey() { platform.keyCapture.press(MicMute::hotKeyCombination); }
     void nextTurn() { platform.scheduler.advance(0); }
 
@@ -80,7 +83,7 @@ TEST_F(AppDelegateTest, LaunchStartsTheModelAndArmsTheMonitorsTheHotKeyTheTimerA
 {
     EXPECT_EQ(platform.location.requests, 1) << "the model has started: weather";
     EXPECT_EQ(platform.keyCapture.grabCount(), 1) << "the microphone hot key";
-    ASSERT_TRUE(delegate->contextMenu);
+    ASSERT_TRUE(NotchWindowController::contextMenu);
 
     platform.notifications.deliver({ExternalAlertListener::name, QString(), DistributedNotifications::UserInfo{{QStringLiteral("body"), QStringLiteral("oi")}}});
     ASSERT_TRUE(model().banners.current()) << "alerts from the command line arrive";
@@ -94,6 +97,7 @@ TEST_F(AppDelegateTest, LaunchStartsTheModelAndArmsTheMonitorsTheHotKeyTheTimerA
 
 TEST_F(AppDelegateTest, MenuListsSettingsTimerPresetsAndQuit)
 {
+    model().preferences.appMixer.setValue(false);
     auto plain = menu();
     EXPECT_EQ(titles(*plain), QStringList({QStringLiteral("Ajustes…"), QStringLiteral("-"), QStringLiteral("Timer [") + presets + u']',
                                            QStringLiteral("-"), QStringLiteral("Sair do Quib")}));
@@ -109,6 +113,24 @@ TEST_F(AppDelegateTest, MenuListsSettingsTimerPresetsAndQuit)
 
     model().timers.cancel();
     EXPECT_EQ(titles(*menu()), titles(*plain));
+}
+
+TEST_F(AppDelegateTest, MixerItemFollowsItsSettingAndOpensTheRightClickedNotchsMixer)
+{
+    ASSERT_TRUE(model().preferences.appMixer.value());
+    auto shown = menu();
+    EXPECT_EQ(titles(*shown).mid(0, 3), QStringList({QStringLiteral("Ajustes…"), QStringLiteral("Mixer de volume"), QStringLiteral("-")}));
+    EXPECT_TRUE(item(*shown, QStringLiteral("Mixer de volume"))->shortcut().isEmpty());
+
+    NotchWindowController::menuOwner = nullptr;
+    item(*shown, QStringLiteral("Mixer de volume"))->trigger(); // the notch is gone: nothing happens
+
+    NotchWindowController controller(FakeScreens::screen(QStringLiteral("HDMI-1"), QRect(0, 0, 1920, 1080), 24), model());
+    NotchWindowController::menuOwner = &controller;
+    item(*shown, QStringLiteral("Mixer de volume"))->trigger();
+    EXPECT_TRUE(controller.viewModel().isMixerOpen());
+    EXPECT_TRUE(controller.viewModel().isMixerPinned());
+    NotchWindowController::menuOwner = nullptr;
 }
 
 TEST_F(AppDelegateTest, TimerItemsStartReplaceAndCancelTheCountdown)
@@ -234,10 +256,11 @@ TEST_F(AppDelegateTest, QuittingUnmutesAMicrophoneTheAppMuted)
     EXPECT_TRUE(platform.audio.writes.isEmpty()) << "nothing to give back";
 }
 
-TEST_F(AppDelegateTest, ReopenAfterTheDelegateIsGoneDoesNothing)
+TEST_F(AppDelegateTest, ReopenAndRightClickAfterTheDelegateIsGoneDoNothing)
 {
     LogCapture log;
     delegate.reset();
     platform.notifications.reopen();
     EXPECT_TRUE(log.messages(QStringLiteral("Quib: settings requested")).isEmpty());
+    EXPECT_EQ(NotchWindowController::contextMenu(), nullptr) << "no menu";
 }
