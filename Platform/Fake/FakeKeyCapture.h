@@ -44,6 +44,12 @@ public:
     }
 
     int grabCount() const { return int(m_grabs.size()); }
+    // The grabs of exactly this combination.
+    int grabCount(const KeyCombination &combination) const
+    {
+        return int(std::count_if(m_grabs.cbegin(), m_grabs.cend(),
+                                 [&](const Entry &entry) { return entry.key == combination.key && entry.modifiers == combination.modifiers; }));
+    }
 
     QList<KeyCombination> heldElsewhere;
 
