@@ -4,11 +4,15 @@
 #include "Alerts/BannerViews.h"
 #include "Alerts/TimerCompactContent.h"
 #include "App/AppModel.h"
+#include "Notch/CompactNotchContent.h"
+#include "Notch/EventProgressCompactContent.h"
 #include "Notch/NotchMorph.h"
 #include "Notch/NotchShapeLayers.h"
 #include "Notch/NotchViewModel.h"
+#include "Notch/PeekContent.h"
+#include "Notch/ReminderCompactContent.h"
+#include "Support/Easing.h"
 
-#include <QEasingCurve>
 #include <QGraphicsBlurEffect>
 
 #include <algorithm>
@@ -26,36 +30,19 @@ constexpr double revealScale = 0.94;
 // The springs of expanded content, as the silhouette's morph uses.
 const Spring openSpring(0.48, 0.8);
 
-QEasingCurve timingCurve(double x1, double y1, double x2, double y2)
-{
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(QPointF(x1, y1), QPointF(x2, y2), QPointF(1, 1));
-    return curve;
-}
-
-double easeIn(double progress)
-{
-    static const QEasingCurve curve = timingCurve(0.42, 0, 1, 1);
-    return curve.valueForProgress(std::clamp(progress, 0.0, 1.0));
-}
-
-double easeOut(double progress)
-{
-    static const QEasingCurve curve = timingCurve(0, 0, 0.58, 1);
-    return curve.valueForProgress(std::clamp(progress, 0.0, 1.0));
-}
-
-double easeInOut(double progress)
-{
-    static const QEasingCurve curve = timingCurve(0.42, 0, 0.58, 1);
-    return curve.valueForProgress(std::clamp(progress, 0.0, 1.0));
-}
-
 // The content view of a state, framed to the state's size.
 template <typename Content>
 std::function<void(const QSizeF &)> addContent(AppModel &app, double notchHeight, QGraphicsItem *frame)
 {
     auto *content = new Content(app, notchHeight, frame);
+    return [content](const QSizeF &size) { content->setSize(size); };
+}
+
+// The same for contents that read the panel's view model.
+template <typename Content>
+std::function<void(const QSizeF &)> addContent(NotchViewModel &viewModel, QGraphicsItem *frame)
+{
+    auto *content = new Content(viewModel, frame);
     return [content](const QSizeF &size) { content->setSize(size); };
 }
 
@@ -177,21 +164,21 @@ bool NotchRootView::outlineWanted(bool contrastOutline, NotchState state, bool h
 
 double NotchRootView::leaving(double from, double elapsed)
 {
-    return from + (1 - from) * easeIn(elapsed / leaveDuration);
+    return from + (1 - from) * Easing::easeIn(elapsed / leaveDuration);
 }
 
 double NotchRootView::contentBlur(double elapsed)
 {
-    return openingBlur * (1 - easeOut(elapsed / blurClearDuration));
+    return openingBlur * (1 - Easing::easeOut(elapsed / blurClearDuration));
 }
 
 double NotchRootView::revealProgress(NotchState state, double elapsed)
 {
     switch (state.value()) {
     case NotchState::Case::compact:
-        return easeOut(elapsed / compactRevealDuration);
+        return Easing::easeOut(elapsed / compactRevealDuration);
     case NotchState::Case::mixer:
-        return easeOut((elapsed - revealDelay) / mixerRevealDuration);
+        return Easing::easeOut((elapsed - revealDelay) / mixerRevealDuration);
     case NotchState::Case::banner:
     case NotchState::Case::peek:
     case NotchState::Case::open:
@@ -221,7 +208,7 @@ double NotchRootView::revealDuration(NotchState state)
 
 double NotchRootView::removalOpacity(double elapsed)
 {
-    return 1 - easeOut(elapsed / compactRemovalDuration);
+    return 1 - Easing::easeOut(elapsed / compactRemovalDuration);
 }
 
 NotchState NotchRootView::displayedState() const
@@ -244,7 +231,7 @@ double NotchRootView::suppressionOpacity() const
     if (!m_suppressionStart)
         return m_suppressionTarget;
     const double elapsed = elapsedSince(*m_suppressionStart);
-    return m_suppressionFrom + (m_suppressionTarget - m_suppressionFrom) * easeInOut(elapsed / suppressionFadeDuration);
+    return m_suppressionFrom + (m_suppressionTarget - m_suppressionFrom) * Easing::easeInOut(elapsed / suppressionFadeDuration);
 }
 
 double NotchRootView::elapsedSince(const QDateTime &start) const
@@ -362,9 +349,16 @@ NotchRootView::Entry NotchRootView::makeEntry(NotchState state)
         entry.resize = addContent<AlertCompactContent>(app, notchHeight, entry.frame);
     else if (state == NotchState::compact(CompactKind::timer))
         entry.resize = addContent<TimerCompactContent>(app, notchHeight, entry.frame);
-    // The contents of the compact media, reminder, mute and event-progress
-    // strips, the peek, the mixer and the open panel are not built yet: their
-    // states show the silhouette alone.
+    else if (state == NotchState::compact(CompactKind::media))
+        entry.resize = addContent<CompactNotchContent>(m_viewModel, entry.frame);
+    else if (state == NotchState::compact(CompactKind::reminder))
+        entry.resize = addContent<ReminderCompactContent>(m_viewModel, entry.frame);
+    else if (state == NotchState::compact(CompactKind::event))
+        entry.resize = addContent<EventProgressCompactContent>(m_viewModel, entry.frame);
+    else if (state == NotchState::peek())
+        entry.resize = addContent<PeekContent>(m_viewModel, entry.frame);
+    // The contents of the mute strip, the mixer and the open panel are not
+    // built yet: their states show the silhouette alone.
     return entry;
 }
 
