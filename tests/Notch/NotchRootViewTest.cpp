@@ -1,4 +1,8 @@
+#include "Notch/CompactNotchContent.h"
+#include "Notch/EventProgressCompactContent.h"
 #include "Notch/NotchRootView.h"
+#include "Notch/PeekContent.h"
+#include "Notch/ReminderCompactContent.h"
 #include "Notch/NotchShapeLayers.h"
 #include "Notch/NotchWindowController.h"
 #include "NotchFixture.h"
@@ -193,4 +197,75 @@ TEST_F(NotchRootViewTest, TheSilhouetteFollowsTheState)
     advance(1);
     EXPECT_EQ(shapes.silhouette().boundingRect(), QRectF((929 - 380) / 2.0, 0, 380, 96));
     EXPECT_FALSE(shapes.isAnimating());
+}
+
+namespace {
+
+// The content item of type Content the root view shows, if any.
+template <typename Content>
+Content *findContent(QGraphicsItem *root)
+{
+    for (QGraphicsItem *child : root->childItems()) {
+        if (auto *content = dynamic_cast<Content *>(child))
+            return content;
+        if (auto *content = findContent<Content>(child))
+            return content;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(NotchRootViewTest, CompactAndPeekStatesShowTheirContentsFramedToTheirSizes)
+{
+    const double panelWidth = model().shapes->contentView()->boundingRect().width();
+    const auto expectFramed = [&](QGraphicsObject *content, NotchState state) {
+        ASSERT_TRUE(content);
+        const QSizeF size = model().shapeSize(state);
+        EXPECT_EQ(content->boundingRect().size(), size);
+        // Hung from the top centre of the panel.
+        const QPointF origin = content->mapToItem(model().shapes->contentView(), QPointF());
+        EXPECT_NEAR(origin.x(), (panelWidth - size.width()) / 2, 0.01);
+        EXPECT_NEAR(origin.y(), 0, 0.01);
+    };
+
+    DayEvent meeting;
+    meeting.title = QStringLiteral("Reunião");
+    meeting.start = platform.scheduler.now().addSecs(300);
+    meeting.end = meeting.start.addSecs(1800);
+    app->calendar.bindableCountdownEvent().setValue(meeting);
+    advance(1);
+    ASSERT_EQ(view->displayedState(), NotchState::compact(CompactKind::reminder));
+    expectFramed(findContent<ReminderCompactContent>(view), NotchState::compact(CompactKind::reminder));
+
+    app->calendar.bindableCountdownEvent().setValue(std::nullopt);
+    meeting.start = platform.scheduler.now().addSecs(-300);
+    app->calendar.bindableOngoingEvent().setValue(meeting);
+    advance(1);
+    ASSERT_EQ(view->displayedState(), NotchState::compact(CompactKind::event));
+    expectFramed(findContent<EventProgressCompactContent>(view), NotchState::compact(CompactKind::event));
+    EXPECT_FALSE(findContent<ReminderCompactContent>(view)) << "the reminder strip has faded out";
+
+    playMedia(true);
+    advance(1);
+    ASSERT_EQ(view->displayedState(), NotchState::compact(CompactKind::media));
+    auto *strip = findContent<CompactNotchContent>(view);
+    expectFramed(strip, NotchState::compact(CompactKind::media));
+    EXPECT_EQ(strip->indicator(), CompactNotchContent::Indicator::eventProgress) << "the media strip makes room for the event";
+
+    app->bindableIsPeekingSong().setValue(true);
+    advance(1);
+    ASSERT_EQ(view->displayedState(), NotchState::peek());
+    expectFramed(findContent<PeekContent>(view), NotchState::peek());
+}
+
+TEST_F(NotchRootViewTest, AForcedPeekWithoutMediaShowsTheDemoSong)
+{
+    app->bindableDebugPeekSong().setValue(AppModel::PeekSong{QStringLiteral("Demonstração"), QStringLiteral("Quib")});
+    app->bindableIsPeekForced().setValue(true);
+    app->bindableIsPeekingSong().setValue(true);
+    advance(1);
+    auto *peek = findContent<PeekContent>(view);
+    ASSERT_TRUE(peek);
+    EXPECT_EQ(peek->song(), (PeekContent::Song{QStringLiteral("Demonstração"), QStringLiteral("Quib")}));
 }
