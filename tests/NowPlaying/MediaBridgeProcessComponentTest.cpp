@@ -56,11 +56,11 @@ protected:
     {
         create();
         bridge->start();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return launches() == 1; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return launches() == 1; }, 15000));
     }
 
     // Waits until the child has ended and its relaunch is scheduled.
-    bool waitForRelaunch() { return QTest::qWaitFor([this] { return scheduler.pendingCount() == 1; }, 5000); }
+    bool waitForRelaunch() { return QTest::qWaitFor([this] { return scheduler.pendingCount() == 1; }, 15000); }
 
     QTemporaryDir folder;
     LogCapture log;
@@ -99,7 +99,7 @@ TEST_F(MediaBridgeProcessTest, DeliversEachObjectLineAndDropsEverythingElse)
         for (const QByteArray &write : testCase.writes)
             bridge->send(QString::fromUtf8(write));
         bridge->send(QStringLiteral(R"(say {"end":true}\n)"));
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !messages.isEmpty() && messages.last().contains(u"end"); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !messages.isEmpty() && messages.last().contains(u"end"); }, 15000));
         messages.removeLast();
         EXPECT_EQ(messages, testCase.expected);
     }
@@ -130,7 +130,7 @@ TEST_F(MediaBridgeProcessTest, RelaunchesAfterGrowingDelaysUntilAnObjectParses)
     EXPECT_EQ(scheduler.pendingCount(), 1);
     scheduler.advance(0.01);
     EXPECT_EQ(scheduler.pendingCount(), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return launches() == delays.size() + 2; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return launches() == delays.size() + 2; }, 15000));
 }
 
 TEST_F(MediaBridgeProcessTest, StopEndsTheChildForGood)
@@ -138,7 +138,7 @@ TEST_F(MediaBridgeProcessTest, StopEndsTheChildForGood)
     startInteractive();
     const qint64 pid = linesOf(QStringLiteral(".launches")).first().toLongLong();
     bridge->stop();
-    ASSERT_TRUE(QTest::qWaitFor([pid] { return ::kill(static_cast<pid_t>(pid), 0) != 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([pid] { return ::kill(static_cast<pid_t>(pid), 0) != 0; }, 15000));
     QTest::qWait(100); // let the end reach the process object
     EXPECT_EQ(scheduler.pendingCount(), 0);
     scheduler.advance(60);
@@ -170,7 +170,7 @@ TEST_F(MediaBridgeProcessTest, CommandsReachTheChildAsLines)
     bridge->send(QStringLiteral("toggle"));
     bridge->send(QStringLiteral("seek 83.250"));
     bridge->send(QStringLiteral("say {}\\n"));
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !messages.isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !messages.isEmpty(); }, 15000));
     EXPECT_EQ(linesOf(QStringLiteral(".commands")), (QStringList{QStringLiteral("toggle"), QStringLiteral("seek 83.250")}));
 }
 
@@ -182,7 +182,7 @@ TEST_F(MediaBridgeProcessTest, APartialLineOfAnEndedChildDoesNotSwallowTheNextOn
     bridge->send(QStringLiteral("exit"));
     ASSERT_TRUE(waitForRelaunch());
     scheduler.advance(1);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !messages.isEmpty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !messages.isEmpty(); }, 15000));
     EXPECT_EQ(messages, QList<QJsonObject>{object(R"({"type":"ready"})")});
 }
 
