@@ -3,6 +3,7 @@
 #include "App/AppModel.h"
 #include "Calendar/WeatherCode.h"
 #include "Notch/ClaudeUsageSection.h"
+#include "Notch/EventProgressRing.h"
 #include "Platform/Symbols.h"
 #include "Shared/Typography.h"
 
@@ -400,6 +401,10 @@ EventRow::EventRow(AppModel &app, const Data &data, double width, QGraphicsItem 
     m_height = std::max({ring ? ringSize : barHeight, textHeight, m_join ? JoinButton::height : 0.0, m_dismiss ? SmallIconButton::side : 0.0});
     const double middle = m_height / 2;
     m_marker = ring ? QRectF(0, middle - ringSize / 2, ringSize, ringSize) : QRectF(0, middle - barHeight / 2, barWidth, barHeight);
+    if (ring) {
+        m_ring = new EventProgressRing(app.services().scheduler, m_data.event, ringSize, ringColor(m_data.color), this);
+        m_ring->setPos(m_marker.topLeft());
+    }
     const double textLeft = m_marker.right() + spacing;
     // The spacer keeps its minimum and the stack's spacing on both sides.
     const double textRight = (m_join || m_dismiss) ? trailing - 2 * spacing - trailingMinimumSpacing : width - spacing - trailingMinimumSpacing;

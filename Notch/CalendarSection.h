@@ -16,6 +16,7 @@
 class AppModel;
 class ClaudeUsageEmpty;
 class ClaudeUsageSection;
+class EventProgressRing;
 class EventRow;
 
 // The calendar column of the open panel: the date, then the next two events
@@ -215,6 +216,7 @@ public:
     QRectF timeRect() const { return m_time; }
     JoinButton *joinButton() const { return m_join; }
     SmallIconButton *dismissButton() const { return m_dismiss; }
+    EventProgressRing *ring() const { return m_ring; }
     double height() const { return m_height; }
 
     QRectF boundingRect() const override;
@@ -229,5 +231,5 @@ private:
     QRectF m_time;
     JoinButton *m_join = nullptr;
     SmallIconButton *m_dismiss = nullptr;
-    QGraphicsObject *m_ring = nullptr;
+    EventProgressRing *m_ring = nullptr;
 };

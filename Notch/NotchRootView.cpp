@@ -9,6 +9,7 @@
 #include "Notch/NotchMorph.h"
 #include "Notch/NotchShapeLayers.h"
 #include "Notch/NotchViewModel.h"
+#include "Notch/OpenNotchContent.h"
 #include "Notch/PeekContent.h"
 #include "Notch/ReminderCompactContent.h"
 #include "Support/Easing.h"
@@ -357,8 +358,10 @@ NotchRootView::Entry NotchRootView::makeEntry(NotchState state)
         entry.resize = addContent<EventProgressCompactContent>(m_viewModel, entry.frame);
     else if (state == NotchState::peek())
         entry.resize = addContent<PeekContent>(m_viewModel, entry.frame);
-    // The contents of the mute strip, the mixer and the open panel are not
-    // built yet: their states show the silhouette alone.
+    else if (state == NotchState::open())
+        entry.resize = addContent<OpenNotchContent>(app, notchHeight, entry.frame);
+    // The contents of the mute strip and the mixer are not built yet: their
+    // states show the silhouette alone.
     return entry;
 }
 

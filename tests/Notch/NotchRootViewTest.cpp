@@ -5,6 +5,7 @@
 #include "Notch/ReminderCompactContent.h"
 #include "Notch/NotchShapeLayers.h"
 #include "Notch/NotchWindowController.h"
+#include "Notch/OpenNotchContent.h"
 #include "NotchFixture.h"
 
 #include <gtest/gtest.h>
@@ -268,4 +269,21 @@ TEST_F(NotchRootViewTest, AForcedPeekWithoutMediaShowsTheDemoSong)
     auto *peek = findContent<PeekContent>(view);
     ASSERT_TRUE(peek);
     EXPECT_EQ(peek->song(), (PeekContent::Song{QStringLiteral("Demonstração"), QStringLiteral("Quib")}));
+}
+
+TEST_F(NotchRootViewTest, TheOpenStateShowsTheOpenPanelFramedToItsSize)
+{
+    model().setOpen(true);
+    ASSERT_EQ(model().state(), NotchState::open());
+    advance(1);
+    auto *content = findContent<OpenNotchContent>(view);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->size(), model().shapeSize(NotchState::open()));
+    EXPECT_TRUE(content->player());
+    EXPECT_TRUE(content->calendar());
+    // Hung from the top centre of the panel's content area.
+    const QRectF area = model().shapes->contentView()->boundingRect();
+    const QRectF placed = content->mapRectToItem(model().shapes->contentView(), content->boundingRect());
+    EXPECT_NEAR(placed.center().x(), area.center().x(), 0.5);
+    EXPECT_NEAR(placed.top(), model().metrics().topInset, 0.5);
 }

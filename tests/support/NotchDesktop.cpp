@@ -43,7 +43,7 @@ void NotchDesktop::showFullScreenWindow()
     sync();
 }
 
-QRect NotchDesktop::notchBounds() const
+QImage NotchDesktop::screenshot() const
 {
     QProcess shot;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -52,7 +52,12 @@ QRect NotchDesktop::notchBounds() const
     shot.start(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")});
     if (!shot.waitForFinished(5000))
         return {};
-    const QImage image = QImage::fromData(shot.readAllStandardOutput(), "PNG");
+    return QImage::fromData(shot.readAllStandardOutput(), "PNG");
+}
+
+QRect NotchDesktop::notchBounds() const
+{
+    const QImage image = screenshot();
     QRect bounds;
     for (int y = 0; y < std::min(image.height(), 400); ++y) {
         for (int x = 0; x < image.width(); ++x) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -26,6 +27,8 @@ public:
     // itself stays clear of the notch.
     void showFullScreenWindow();
 
+    // A screenshot of the root window; a null image when it fails.
+    QImage screenshot() const;
     // The bounds of what is not the white desktop in the top part of the
     // screen, as a screenshot of the root window shows it.
     QRect notchBounds() const;

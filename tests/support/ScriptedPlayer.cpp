@@ -42,11 +42,26 @@ bool ScriptedPlayer::waitForCall(const QString &text, int timeoutMilliseconds)
 
 bool ScriptedPlayer::hasCall(const QString &text)
 {
+    readCalls();
+    return m_calls.removeOne(text.toUtf8());
+}
+
+std::optional<QString> ScriptedPlayer::takeCall(const QString &prefix)
+{
+    readCalls();
+    for (qsizetype i = 0; i < m_calls.size(); ++i) {
+        if (m_calls[i].startsWith(prefix.toUtf8()))
+            return QString::fromUtf8(m_calls.takeAt(i));
+    }
+    return std::nullopt;
+}
+
+void ScriptedPlayer::readCalls()
+{
     while (const auto line = m_process.nextLine(0)) {
         if (line->startsWith("call "))
             m_calls.append(line->mid(5));
     }
-    return m_calls.removeOne(text.toUtf8());
 }
 
 void ScriptedPlayer::quit()

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // The scriptable MPRIS player of tests/tools, run as a child process on the
 // session bus of the test (see PrivateBus).
 class ScriptedPlayer {
@@ -21,11 +23,16 @@ public:
     // Whether that call line has arrived, without waiting: for tests whose
     // own event loop must run meanwhile (QTest::qWaitFor).
     bool hasCall(const QString &text);
+    // The first call line that begins with `prefix`, taken, without
+    // waiting (for calls whose arguments the test cannot know exactly).
+    std::optional<QString> takeCall(const QString &prefix);
     qint64 pid() const { return m_process.pid(); }
     // Ends the player; its names leave the bus.
     void quit();
 
 private:
+    void readCalls();
+
     LineProcess m_process;
     QList<QByteArray> m_calls;
 };
