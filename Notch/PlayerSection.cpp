@@ -181,8 +181,11 @@ PlayerSection::Inputs PlayerSection::readInputs() const
     nowPlaying.bindableSourceFilter().value();
     nowPlaying.bindableBundleIdentifier().value();
     const bool hideExtras = preferences.hideTitleExtras.value();
+    const QString displayTitle = nowPlaying.displayTitle(hideExtras ? NowPlayingModel::Extras::hide : NowPlayingModel::Extras::keep);
+    // The diagnostic demonstration song replaces the title only.
+    const std::optional<AppModel::PeekSong> demo = m_app.bindableDebugPeekSong().value();
     return Inputs{nowPlaying.hasMedia(),
-                  nowPlaying.displayTitle(hideExtras ? NowPlayingModel::Extras::hide : NowPlayingModel::Extras::keep),
+                  demo ? demo->title : displayTitle,
                   title,
                   nowPlaying.bindableArtist().value(),
                   nowPlaying.bindableIsPlaying().value(),

@@ -276,6 +276,17 @@ TEST_F(PlayerSectionUi, ANewSongCrossFadesItsTextsAndStartsANewMarquee)
     EXPECT_DOUBLE_EQ(second->opacity(), 1);
 }
 
+TEST_F(PlayerSectionUi, TheDemonstrationSongReplacesTheTitleOnly)
+{
+    report(true);
+    app.bindableDebugPeekSong().setValue(AppModel::PeekSong{QStringLiteral("Demonstração"), QStringLiteral("Quib")});
+    EXPECT_EQ(section->titleText(), QStringLiteral("Demonstração"));
+    EXPECT_EQ(section->title()->content().first().text, QStringLiteral("Demonstração"));
+    EXPECT_EQ(section->artistText(), QStringLiteral("Artista"));
+    app.bindableDebugPeekSong().setValue(std::nullopt);
+    EXPECT_EQ(section->titleText(), QStringLiteral("Canção"));
+}
+
 TEST_F(PlayerSectionUi, HoverCircleAndPressScale)
 {
     report(true);
