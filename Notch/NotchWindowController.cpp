@@ -47,7 +47,7 @@ NotchWindowController::NotchWindowController(const Screens::Screen &screen, AppM
     m_scene->addItem(m_shapes->contentView());
     m_rootView = new NotchRootView(*m_viewModel, m_scheduler, m_shapes->contentView());
 
-    // FIXME: X11 cannot keep a window out of screen captures, so the setting
+    // X11 has no way to keep a window out of screen captures, so the setting
     // hideFromScreenCapture has no effect on the panel.
     const auto transparency = app.services().windowServer.hasCompositor() ? NotchPanel::Transparency::translucent
                                                                           : NotchPanel::Transparency::shapedToSilhouette;
