@@ -80,6 +80,21 @@ bool HUDController::changeVolume(MediaKey key, float step)
     return true;
 }
 
+// The level half of a volume or brightness strip: a white symbol, the bar
+// and, when asked for, the level as a number.
+void HUDController::fillLevel(NotchAlert &alert, float level, HUDStyle style, bool levelColors, LevelBase base, bool showNumber)
+{
+    alert.symbolColor = Qt::white;
+    alert.level = level;
+    alert.barStyle = style;
+    alert.levelColors = levelColors;
+    alert.levelBase = base;
+    if (showNumber)
+        alert.trailing = percentage(level);
+    alert.trailingColor = Qt::white;
+    alert.sideWidth = showNumber ? sideWidthWithNumber : sideWidthWithoutNumber;
+}
+
 NotchAlert HUDController::volumeStrip() const
 {
     const float level = m_volume.volume();
@@ -102,16 +117,8 @@ NotchAlert HUDController::volumeStrip() const
         alert.symbol = QStringLiteral("speaker.wave.2.fill");
     else
         alert.symbol = QStringLiteral("speaker.wave.3.fill");
-    alert.symbolColor = Qt::white;
-    alert.level = level;
-    alert.barStyle = preferences.soundStyle.value();
-    alert.levelColors = preferences.volumeLevelColors.value();
-    alert.levelBase = LevelBase::white;
-    const bool number = preferences.showVolumePercentage.value();
-    if (number)
-        alert.trailing = percentage(level);
-    alert.trailingColor = Qt::white;
-    alert.sideWidth = number ? sideWidthWithNumber : sideWidthWithoutNumber;
+    fillLevel(alert, level, preferences.soundStyle.value(), preferences.volumeLevelColors.value(), LevelBase::white,
+              preferences.showVolumePercentage.value());
     return alert;
 }
 
@@ -148,15 +155,7 @@ NotchAlert HUDController::brightnessStrip(float level) const
     NotchAlert alert;
     alert.kind = AlertKind::brightness;
     alert.symbol = level < 0.5f ? QStringLiteral("sun.min.fill") : QStringLiteral("sun.max.fill");
-    alert.symbolColor = Qt::white;
-    alert.level = level;
-    alert.barStyle = preferences.displayStyle.value();
-    alert.levelColors = preferences.brightnessLevelColors.value();
-    alert.levelBase = LevelBase::blue;
-    const bool number = preferences.showBrightnessPercentage.value();
-    if (number)
-        alert.trailing = percentage(level);
-    alert.trailingColor = Qt::white;
-    alert.sideWidth = number ? sideWidthWithNumber : sideWidthWithoutNumber;
+    fillLevel(alert, level, preferences.displayStyle.value(), preferences.brightnessLevelColors.value(), LevelBase::blue,
+              preferences.showBrightnessPercentage.value());
     return alert;
 }

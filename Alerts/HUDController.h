@@ -52,6 +52,7 @@ public:
 private:
     NotchAlert volumeStrip() const;
     NotchAlert brightnessStrip(float level) const;
+    static void fillLevel(NotchAlert &alert, float level, HUDStyle style, bool levelColors, LevelBase base, bool showNumber);
 
     AppModel &m_model;
     MediaKeyMonitor m_keys;
