@@ -11,7 +11,6 @@
 #include "Shared/MarqueeText.h"
 #include "Shared/WaveformView.h"
 
-#include <QApplication>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QJsonObject>
@@ -75,13 +74,3 @@ void pausedSongIdle(benchmark::State &state)
 BENCHMARK(pausedSongIdle);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

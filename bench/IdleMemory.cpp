@@ -4,7 +4,6 @@
 #include "PrivateBus.h"
 #include "QuibProcess.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -54,12 +53,3 @@ void idleResidentMemory(benchmark::State &state)
 BENCHMARK(idleResidentMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -8,7 +8,6 @@
 #include "ScriptedPlayer.h"
 #include "Support/Resources.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -64,12 +63,3 @@ void PlayerChangeToStateLine(benchmark::State &state)
 BENCHMARK(PlayerChangeToStateLine)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,7 +6,6 @@
 #include "Notch/NotchSizes.h"
 #include "Platform/Fake/FakeScreens.h"
 
-#include <QApplication>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
@@ -62,16 +61,3 @@ void morphFrame(benchmark::State &state)
 BENCHMARK(morphFrame)->ArgName("shadow")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,7 +6,6 @@
 #include "Notch/OpenNotchContent.h"
 #include "Platform/Fake/FakePlatform.h"
 
-#include <QApplication>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QJsonObject>
@@ -61,16 +60,3 @@ void openPanelFrame(benchmark::State &state)
 BENCHMARK(openPanelFrame)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
