@@ -36,10 +36,12 @@ void X11WindowServer::observeActivation(Handler handler)
 {
     if (!m_events) {
         // Property changes of the root window come to every client that asks;
-        // the window manager sets both properties there.
+        // the window manager sets both properties there. Waiting for the
+        // server to take the selection means no change made after this call
+        // returns can be missed.
         const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(m_x11.connection(), m_x11.root(), XCB_CW_EVENT_MASK, &events);
-        xcb_flush(m_x11.connection());
+        free(xcb_request_check(m_x11.connection(),
+                               xcb_change_window_attributes_checked(m_x11.connection(), m_x11.root(), XCB_CW_EVENT_MASK, &events)));
         m_events = m_x11.addEventHandler([this](const xcb_generic_event_t &event) { handle(event); });
     }
     m_activationHandlers.push_back(std::move(handler));
