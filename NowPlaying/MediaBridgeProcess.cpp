@@ -163,7 +163,10 @@ void MediaBridgeProcess::deliver(const QJsonObject &object)
 
 void MediaBridgeProcess::send(const QString &command)
 {
-    if (!m_process || m_process->state() != QProcess::Running)
+    // A child still starting takes the bytes too: QProcess holds them until
+    // its input pipe is writable, so a command sent right after a launch is
+    // not lost.
+    if (!m_process || m_process->state() == QProcess::NotRunning)
         return;
     m_process->write((command + u'\n').toUtf8());
 }

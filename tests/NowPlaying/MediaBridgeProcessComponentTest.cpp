@@ -164,9 +164,11 @@ TEST_F(MediaBridgeProcessTest, CopiesStandardErrorToTheLog)
         << log.messages(QStringLiteral("Quib")).join(u'|').toStdString();
 }
 
-TEST_F(MediaBridgeProcessTest, CommandsReachTheChildAsLines)
+TEST_F(MediaBridgeProcessTest, CommandsReachTheChildAsLinesFromTheMomentItIsStarted)
 {
-    startInteractive();
+    create();
+    bridge->start();
+    // Sent before the event loop has seen the child run.
     bridge->send(QStringLiteral("toggle"));
     bridge->send(QStringLiteral("seek 83.250"));
     bridge->send(QStringLiteral("say {}\\n"));
