@@ -12,6 +12,11 @@ struct PrefixCase {
     QString expected;
 };
 
+void PrintTo(const PrefixCase &row, std::ostream *stream)
+{
+    *stream << row.name;
+}
+
 class PrefixGraphemes : public ::testing::TestWithParam<PrefixCase> {};
 
 TEST_P(PrefixGraphemes, KeepsWholeUserPerceivedCharacters)
