@@ -74,7 +74,11 @@ bool HUDController::changeVolume(MediaKey key, float step)
     } else {
         if (m_volume.isMuted())
             m_volume.setMuted(false);
-        m_volume.set(stepped(m_volume.volume(), step, key == MediaKey::volumeUp ? Direction::up : Direction::down));
+        const Direction direction = key == MediaKey::volumeUp ? Direction::up : Direction::down;
+        // Another mixer may have set the device past full: a step up never
+        // lowers it, and the strip shows full.
+        if (direction == Direction::down || !m_volume.isAboveFull())
+            m_volume.set(stepped(m_volume.volume(), step, direction));
     }
     m_model.alerts.show(volumeStrip(), m_model.preferences.soundDuration.value());
     return true;
@@ -136,9 +140,9 @@ bool HUDController::changeBrightness(Direction direction, float step)
     for (const QString &display : displays) {
         const auto read = m_brightness.brightness(display);
         const float current = read && *read >= 0 ? *read : 0.5f;
-        const float level = stepped(current, step, direction);
+        const float level = m_brightness.levelToward(display, current, stepped(current, step, direction));
         // A display that cannot be set keeps its level; the strip still
-        // shows the computed one.
+        // shows the one it would hold.
         m_brightness.setBrightness(display, level);
         if (!first)
             first = level;

@@ -5,6 +5,7 @@
 #include "Notch/MicMutedIcon.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
+#include "Platform/AudioSystem.h"
 #include "Platform/DistributedNotifications.h"
 #include "Shared/SystemColors.h"
 #include "Support/Log.h"
@@ -12,6 +13,13 @@
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
+
+namespace {
+
+// How long quitting waits for the sound server's answers.
+constexpr std::chrono::milliseconds soundServerWait{2000};
+
+} // namespace
 
 AppDelegate::AppDelegate(const Services &services, MediaBridgeProcess::Files bridgeFiles)
     : m_model(services)
@@ -47,10 +55,16 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::applicationWillTerminate()
 {
-    if (m_model.micMute.isMuted()) {
+    const bool unmutes = m_model.micMute.isMuted();
+    if (unmutes)
         m_model.micMute.setMuted(false);
+    // Requests to the sound server travel asynchronously: one still on its
+    // way when the process ends is lost.
+    const bool answered = m_model.services().audio.finishRequests(soundServerWait);
+    if (unmutes && answered)
         qCInfo(lcApp, "Quib: microphone unmuted before quitting");
-    }
+    else if (unmutes)
+        qCWarning(lcApp, "Quib: the sound server did not confirm that the microphone was unmuted before quitting");
     if (MediaBridgeProcess *bridge = m_model.nowPlaying.bridge())
         bridge->stop();
     qCInfo(lcApp, "Quib: quitting");

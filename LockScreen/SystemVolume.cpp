@@ -41,6 +41,7 @@ void SystemVolume::refreshDevice()
         const bool wasObserving = isObserving();
         stopObserving();
         m_device = device;
+        m_awaitsEcho = false;
         if (wasObserving) {
             startObserving();
             return;
@@ -55,8 +56,9 @@ void SystemVolume::set(float volume)
         return;
     const float clamped = std::clamp(volume, 0.0f, 1.0f);
     m_volume = clamped;
-    if (!m_device.isEmpty())
-        m_audio.setVolume(AudioScope::Output, m_device, clamped);
+    m_isAboveFull = false;
+    if (!m_device.isEmpty() && m_audio.setVolume(AudioScope::Output, m_device, clamped))
+        m_awaitsEcho = true;
 }
 
 bool SystemVolume::setMuted(bool muted)
@@ -64,6 +66,7 @@ bool SystemVolume::setMuted(bool muted)
     if (m_device.isEmpty() || !m_audio.setMuted(AudioScope::Output, m_device, muted))
         return false;
     m_isMuted = muted;
+    m_awaitsEcho = true;
     return true;
 }
 
@@ -102,7 +105,12 @@ void SystemVolume::refresh()
     const auto device = m_device.isEmpty() ? std::nullopt : m_audio.device(AudioScope::Output, m_device);
     const bool available = device && device->volume;
     m_isAvailable = available;
+    if (m_awaitsEcho && m_audio.hasPendingRequests(AudioScope::Output, m_device))
+        return;
+    m_awaitsEcho = false;
     m_isMuted = device && device->isMuted.value_or(false);
-    if (available && std::abs(*device->volume - volume()) > threshold)
-        m_volume = *device->volume;
+    m_isAboveFull = available && *device->volume > 1.0f;
+    const float level = available ? std::clamp(*device->volume, 0.0f, 1.0f) : volume();
+    if (std::abs(level - volume()) > threshold)
+        m_volume = level;
 }

@@ -11,7 +11,9 @@ class AudioSystem;
 
 // The volume and mute switch of the default output device, its name and
 // whether it is a Bluetooth device. Each user owns an instance; none follows the default
-// device by itself: refreshDevice() does. Main thread only.
+// device by itself: refreshDevice() does. What this object wrote stands until
+// the server has answered it: reports that may predate the writes do not
+// undo them, so quick steps build on each other. Main thread only.
 class SystemVolume {
 public:
     // Smaller changes reported by the device are noise.
@@ -22,7 +24,8 @@ public:
     SystemVolume(const SystemVolume &) = delete;
     SystemVolume &operator=(const SystemVolume &) = delete;
 
-    // The last known volume, 0...1; 0.5 until a device was read.
+    // The last known volume, 0...1; 0.5 until a device was read. A device
+    // amplified past full reads 1.
     float volume() const { return m_volume.value(); }
     QBindable<float> bindableVolume() { return &m_volume; }
     // Whether the last read of the volume succeeded.
@@ -31,6 +34,9 @@ public:
     // The device's mute switch; false when it has none or there is no device.
     bool isMuted() const { return m_isMuted.value(); }
     QBindable<bool> bindableIsMuted() { return &m_isMuted; }
+    // Whether the device plays louder than full (another mixer can set
+    // 130 %).
+    bool isAboveFull() const { return m_isAboveFull; }
     // The output device this object is bound to; empty when none.
     QString device() const { return m_device; }
     bool isObserving() const { return bool(m_listener); }
@@ -62,6 +68,9 @@ private:
     QProperty<float> m_volume{0.5f};
     QProperty<bool> m_isAvailable{false};
     QProperty<bool> m_isMuted{false};
+    bool m_isAboveFull = false;
+    // Writes of this object that the server has not answered yet.
+    bool m_awaitsEcho = false;
     QString m_device;
     QMetaObject::Connection m_listener;
 };

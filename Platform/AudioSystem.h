@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 // The two sides of the sound system: microphones and speakers.
@@ -17,8 +18,9 @@ struct AudioDevice {
     // The mute switch; none when the device has no readable one.
     std::optional<bool> isMuted;
     bool isMuteSettable = false;
-    // Level 0...1 as volume sliders show it; none when the device has no
-    // readable volume.
+    // Level as volume sliders show it, 1 being the device's full level; a
+    // server may amplify past it (another mixer can set 130 %). None when the
+    // device has no readable volume.
     std::optional<float> volume;
     bool isBluetooth = false;
 
@@ -28,7 +30,8 @@ struct AudioDevice {
 // The system's default microphone and speakers: mute switches, volumes, names,
 // and the events that say when any of them changed. All of it on the main
 // thread. Writes are requests: the device's new state arrives afterwards with
-// deviceChanged(), as the server reports it.
+// deviceChanged(), as the server reports it; until the server has answered
+// them, the device may still report its state from before.
 class AudioSystem : public QObject {
     Q_OBJECT
 public:
@@ -48,6 +51,16 @@ public:
     // number. Volumes out of 0...1 are clamped.
     virtual bool setMuted(AudioScope scope, const QString &id, bool muted) = 0;
     virtual bool setVolume(AudioScope scope, const QString &id, float volume) = 0;
+
+    // Whether writes to the device are still waiting for the server's answer
+    // and its report of the device's state after them. Once none is, a
+    // deviceChanged() says so, even when nothing changed.
+    virtual bool hasPendingRequests(AudioScope scope, const QString &id) const = 0;
+    // Waits, at most `timeout`, until the server has answered every write
+    // made so far, running the event loop meanwhile. True when it has (or
+    // there was none). For the quit sequence: a request still travelling when
+    // the process ends is lost.
+    virtual bool finishRequests(std::chrono::milliseconds timeout) = 0;
 
 Q_SIGNALS:
     void connectionStateChanged(AudioSystem::ConnectionState state);

@@ -1,5 +1,6 @@
 #include "Platform/Fake/FakeAudioSystem.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -26,8 +27,7 @@ bool FakeAudioSystem::setMuted(AudioScope scope, const QString &id, bool muted)
     if (state != ConnectionState::Ready || it == devices[scope].end() || !it->isMuteSettable)
         return false;
     writes.append(QStringLiteral("mute %1 %2 %3").arg(scopeName(scope), id).arg(muted ? 1 : 0));
-    it->isMuted = muted;
-    Q_EMIT deviceChanged(scope, id);
+    request(scope, id, [muted](AudioDevice &device) { device.isMuted = muted; });
     return true;
 }
 
@@ -39,9 +39,39 @@ bool FakeAudioSystem::setVolume(AudioScope scope, const QString &id, float volum
     writes.append(QStringLiteral("volume %1 %2 %3").arg(scopeName(scope), id).arg(volume));
     if (std::isnan(volume))
         return false;
-    it->volume = volume;
-    Q_EMIT deviceChanged(scope, id);
+    request(scope, id, [volume](AudioDevice &device) { device.volume = volume; });
     return true;
+}
+
+void FakeAudioSystem::request(AudioScope scope, const QString &id, std::function<void(AudioDevice &)> apply)
+{
+    m_echoes.append(Echo{scope, id, std::move(apply)});
+    if (!delaysEchoes)
+        deliverEcho();
+}
+
+void FakeAudioSystem::deliverEcho()
+{
+    if (m_echoes.isEmpty())
+        return;
+    const Echo echo = m_echoes.takeFirst();
+    auto it = devices[echo.scope].find(echo.id);
+    if (it == devices[echo.scope].end())
+        return;
+    echo.apply(*it);
+    Q_EMIT deviceChanged(echo.scope, echo.id);
+}
+
+bool FakeAudioSystem::hasPendingRequests(AudioScope scope, const QString &id) const
+{
+    return std::any_of(m_echoes.begin(), m_echoes.end(), [&](const Echo &echo) { return echo.scope == scope && echo.id == id; });
+}
+
+bool FakeAudioSystem::finishRequests(std::chrono::milliseconds)
+{
+    while (answersRequests && !m_echoes.isEmpty())
+        deliverEcho();
+    return m_echoes.isEmpty();
 }
 
 AudioDevice FakeAudioSystem::switchedDevice(const QString &id, float volume)

@@ -4,8 +4,11 @@
 
 #include <QList>
 
+#include <cmath>
+
 // Displays described by a test. Writes are recorded ("intel_backlight 0.5")
-// and applied at once; a display with `isSettable` false refuses them.
+// and applied at once, rounded to the display's levels when it has a
+// `levelCount`; a display with `isSettable` false refuses them.
 class FakeBacklights final : public Backlights {
 public:
     struct Display {
@@ -14,6 +17,8 @@ public:
         std::optional<float> level;
         bool isBuiltIn = false;
         bool isSettable = true;
+        // 0: any level.
+        int levelCount = 0;
     };
 
     QStringList displays() const override
@@ -33,13 +38,18 @@ public:
         const Display *display = find(name);
         return display ? display->level : std::nullopt;
     }
+    int levelCount(const QString &name) const override
+    {
+        const Display *display = find(name);
+        return display ? display->levelCount : 0;
+    }
     bool setBrightness(const QString &name, float level) override
     {
         Display *display = const_cast<Display *>(find(name));
         writes << QStringLiteral("%1 %2").arg(name).arg(level);
         if (!display || !display->isSettable)
             return false;
-        display->level = level;
+        display->level = display->levelCount > 0 ? float(std::lround(double(level) * display->levelCount)) / float(display->levelCount) : level;
         return true;
     }
 

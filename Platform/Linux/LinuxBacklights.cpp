@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -30,22 +31,47 @@ LinuxBacklights::LinuxBacklights(const QDBusConnection &bus, const QString &root
 {
 }
 
-QStringList LinuxBacklights::displays() const
+QStringList LinuxBacklights::entries() const
 {
     // Entries are links into the device tree; the name order is the stable one.
     return QDir(m_root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+QStringList LinuxBacklights::displays() const
+{
+    const QStringList all = entries();
+    // The panel's firmware interface (ACPI video) and its graphics driver's
+    // ("raw") often both appear: one screen, to be set once, through the
+    // firmware as the kernel advises.
+    const bool panelHasFirmwareEntry = std::any_of(all.begin(), all.end(), [this](const QString &entry) {
+        return isBuiltIn(entry) && readText(entry, QStringLiteral("type")) == "firmware";
+    });
+    QStringList kept;
+    for (const QString &entry : all) {
+        if (!(panelHasFirmwareEntry && isBuiltIn(entry) && readText(entry, QStringLiteral("type")) == "raw"))
+            kept << entry;
+    }
+    return kept;
+}
+
 bool LinuxBacklights::isBuiltIn(const QString &display) const
 {
-    if (!displays().contains(display))
+    if (!entries().contains(display))
         return false;
     return !QFileInfo(QDir(m_root).filePath(display)).canonicalFilePath().contains(QLatin1String("ddcci"));
 }
 
+int LinuxBacklights::levelCount(const QString &display) const
+{
+    if (!entries().contains(display))
+        return 0;
+    const auto maximum = readNumber(display, QStringLiteral("max_brightness"));
+    return maximum && *maximum > 0 && *maximum <= std::numeric_limits<int>::max() ? int(*maximum) : 0;
+}
+
 std::optional<float> LinuxBacklights::brightness(const QString &display) const
 {
-    if (!displays().contains(display))
+    if (!entries().contains(display))
         return std::nullopt;
     const auto request = m_requests.constFind(display);
     if (request != m_requests.constEnd())
@@ -59,7 +85,7 @@ std::optional<float> LinuxBacklights::brightness(const QString &display) const
 
 bool LinuxBacklights::setBrightness(const QString &display, float level)
 {
-    if (!std::isfinite(level) || level < 0 || level > 1 || !displays().contains(display))
+    if (!std::isfinite(level) || level < 0 || level > 1 || !entries().contains(display))
         return false;
     const auto maximum = readNumber(display, QStringLiteral("max_brightness"));
     if (!maximum || *maximum <= 0)
@@ -89,12 +115,17 @@ bool LinuxBacklights::setBrightness(const QString &display, float level)
     return true;
 }
 
-std::optional<qint64> LinuxBacklights::readNumber(const QString &display, const QString &file) const
+QByteArray LinuxBacklights::readText(const QString &display, const QString &file) const
 {
     QFile input(QDir(m_root).filePath(display + QLatin1Char('/') + file));
     if (!input.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return {};
+    return input.read(32).trimmed();
+}
+
+std::optional<qint64> LinuxBacklights::readNumber(const QString &display, const QString &file) const
+{
     bool ok = false;
-    const qint64 value = input.read(32).trimmed().toLongLong(&ok);
+    const qint64 value = readText(display, file).toLongLong(&ok);
     return ok ? std::optional<qint64>(value) : std::nullopt;
 }

@@ -10,7 +10,8 @@
 // logind's Session.SetBrightness on the system bus, which lets the user of
 // the active session set them without root. External monitors have a
 // backlight here only through the DDC/CI driver, so every other entry is the
-// computer's own panel.
+// computer's own panel. Any entry can be read and set; displays() lists each
+// screen once.
 class LinuxBacklights final : public QObject, public Backlights {
     Q_OBJECT
 public:
@@ -24,6 +25,7 @@ public:
     QStringList displays() const override;
     bool isBuiltIn(const QString &display) const override;
     std::optional<float> brightness(const QString &display) const override;
+    int levelCount(const QString &display) const override;
     bool setBrightness(const QString &display, float level) override;
 
 private:
@@ -31,6 +33,8 @@ private:
         float level = 0;
         int inFlight = 0;
     };
+    QStringList entries() const;
+    QByteArray readText(const QString &display, const QString &file) const;
     std::optional<qint64> readNumber(const QString &display, const QString &file) const;
 
     QDBusConnection m_bus;

@@ -142,6 +142,7 @@ public:
     QStringList displays() const override { return {}; }
     bool isBuiltIn(const QString &) const override { return false; }
     std::optional<float> brightness(const QString &) const override { return std::nullopt; }
+    int levelCount(const QString &) const override { return 0; }
     bool setBrightness(const QString &, float) override { return false; }
 };
 

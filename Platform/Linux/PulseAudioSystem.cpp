@@ -4,7 +4,9 @@
 #include "Support/Scheduler.h"
 
 #include <QAbstractEventDispatcher>
+#include <QEventLoop>
 #include <QHash>
+#include <QTimer>
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -15,6 +17,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -35,8 +39,9 @@ Entry entryFrom(const Info &info)
     entry.device.name = QString::fromUtf8(info.description ? info.description : info.name);
     entry.device.isMuted = info.mute != 0;
     entry.device.isMuteSettable = true;
+    // Not clamped: a device amplified past full must not read as full.
     if (info.volume.channels > 0)
-        entry.device.volume = std::clamp(float(pa_cvolume_max(&info.volume)) / float(PA_VOLUME_NORM), 0.0f, 1.0f);
+        entry.device.volume = float(pa_cvolume_max(&info.volume)) / float(PA_VOLUME_NORM);
     const char *bus = pa_proplist_gets(info.proplist, PA_PROP_DEVICE_BUS);
     entry.device.isBluetooth = bus && qstrcmp(bus, "bluetooth") == 0;
     return entry;
@@ -47,6 +52,16 @@ void logRefusal(pa_context *context, int success, void *)
     if (!success)
         qCWarning(lcAudio, "Quib: the audio server refused a change: %s", pa_strerror(pa_context_errno(context)));
 }
+
+// A request to the server that it has not answered yet: a write, or the read
+// of the device's state that follows the answer to its last write.
+struct Request {
+    enum class Kind { write, confirmation };
+    pa_operation *operation = nullptr;
+    AudioScope scope = AudioScope::Output;
+    QString id;
+    Kind kind = Kind::write;
+};
 
 } // namespace
 
@@ -60,6 +75,12 @@ struct PulseAudioSystem::Private {
     int attempts = 0;
     QHash<AudioScope, QHash<QString, Entry>> devices;
     QHash<AudioScope, QString> defaults;
+    std::vector<Request> requests;
+    // Requests dropped unanswered with a lost connection, counted so that a
+    // wait can tell.
+    int droppedRequests = 0;
+    // Set while finishRequests() waits.
+    std::function<void()> onRequestsFinished;
 
     Private(PulseAudioSystem *owner, Scheduler &scheduler)
         : q(owner)
@@ -92,6 +113,14 @@ struct PulseAudioSystem::Private {
     {
         if (!context)
             return;
+        for (const Request &request : requests) {
+            pa_operation_set_state_callback(request.operation, nullptr, nullptr);
+            pa_operation_unref(request.operation);
+        }
+        droppedRequests += int(requests.size());
+        requests.clear();
+        if (onRequestsFinished)
+            onRequestsFinished();
         pa_context_set_state_callback(context, nullptr, nullptr);
         pa_context_set_subscribe_callback(context, nullptr, nullptr);
         pa_context_disconnect(context);
@@ -112,6 +141,7 @@ struct PulseAudioSystem::Private {
             return;
         }
         setState(ConnectionState::Connecting);
+        // 1, 2, 4, 8 s after the first, second, third and fourth attempt.
         retry.start(double(1 << (attempts - 1)), [this] { connect(); });
     }
 
@@ -133,6 +163,56 @@ struct PulseAudioSystem::Private {
     {
         if (operation)
             pa_operation_unref(operation);
+    }
+
+    // Keeps `operation` until the server has answered it.
+    void trackRequest(pa_operation *operation, AudioScope scope, const QString &id, Request::Kind kind)
+    {
+        if (!operation)
+            return;
+        requests.push_back(Request{operation, scope, id, kind});
+        pa_operation_set_state_callback(operation, &Private::onRequestState, this);
+    }
+
+    bool isPending(AudioScope scope, const QString &id) const
+    {
+        return std::any_of(requests.begin(), requests.end(), [&](const Request &request) { return request.scope == scope && request.id == id; });
+    }
+
+    // Called after the operation's own callback: the answer to a write, or
+    // the confirming read, has been handled.
+    static void onRequestState(pa_operation *operation, void *userdata)
+    {
+        auto *d = static_cast<Private *>(userdata);
+        const pa_operation_state_t state = pa_operation_get_state(operation);
+        if (state == PA_OPERATION_RUNNING)
+            return;
+        const auto it = std::find_if(d->requests.begin(), d->requests.end(), [&](const Request &request) { return request.operation == operation; });
+        if (it == d->requests.end())
+            return;
+        const Request done = *it;
+        d->requests.erase(it);
+        pa_operation_set_state_callback(operation, nullptr, nullptr);
+        pa_operation_unref(operation);
+        d->settle(done, state == PA_OPERATION_DONE);
+    }
+
+    void settle(const Request &done, bool answered)
+    {
+        if (!isPending(done.scope, done.id)) {
+            // Change events and their reads may have crossed the writes: one
+            // more read, sent after every answer, gives the state after them.
+            if (done.kind == Request::Kind::write && answered && context) {
+                const QByteArray name = done.id.toUtf8();
+                trackRequest(done.scope == AudioScope::Output ? pa_context_get_sink_info_by_name(context, name.constData(), &Private::onSink, this)
+                                                              : pa_context_get_source_info_by_name(context, name.constData(), &Private::onSource, this),
+                             done.scope, done.id, Request::Kind::confirmation);
+            }
+            if (!isPending(done.scope, done.id))
+                Q_EMIT q->deviceChanged(done.scope, done.id);
+        }
+        if (requests.empty() && onRequestsFinished)
+            onRequestsFinished();
     }
 
     void store(AudioScope scope, const Entry &entry)
@@ -162,7 +242,9 @@ struct PulseAudioSystem::Private {
         auto *d = static_cast<Private *>(userdata);
         switch (pa_context_get_state(context)) {
         case PA_CONTEXT_READY:
-            d->attempts = 0;
+            // The ready connection is the first attempt of the series that
+            // follows its loss.
+            d->attempts = 1;
             d->setState(ConnectionState::Ready);
             d->track(pa_context_subscribe(context, pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SERVER), nullptr, nullptr));
             d->track(pa_context_get_sink_info_list(context, &Private::onSink, d));
@@ -276,8 +358,9 @@ bool PulseAudioSystem::setMuted(AudioScope scope, const QString &id, bool muted)
     if (d->state != ConnectionState::Ready || !d->find(scope, id))
         return false;
     const QByteArray name = id.toUtf8();
-    d->track(scope == AudioScope::Output ? pa_context_set_sink_mute_by_name(d->context, name.constData(), muted, &logRefusal, nullptr)
-                                         : pa_context_set_source_mute_by_name(d->context, name.constData(), muted, &logRefusal, nullptr));
+    d->trackRequest(scope == AudioScope::Output ? pa_context_set_sink_mute_by_name(d->context, name.constData(), muted, &logRefusal, nullptr)
+                                                : pa_context_set_source_mute_by_name(d->context, name.constData(), muted, &logRefusal, nullptr),
+                    scope, id, Request::Kind::write);
     return true;
 }
 
@@ -294,7 +377,31 @@ bool PulseAudioSystem::setVolume(AudioScope scope, const QString &id, float volu
     else
         pa_cvolume_scale(&levels, target);
     const QByteArray name = id.toUtf8();
-    d->track(scope == AudioScope::Output ? pa_context_set_sink_volume_by_name(d->context, name.constData(), &levels, &logRefusal, nullptr)
-                                         : pa_context_set_source_volume_by_name(d->context, name.constData(), &levels, &logRefusal, nullptr));
+    d->trackRequest(scope == AudioScope::Output ? pa_context_set_sink_volume_by_name(d->context, name.constData(), &levels, &logRefusal, nullptr)
+                                                : pa_context_set_source_volume_by_name(d->context, name.constData(), &levels, &logRefusal, nullptr),
+                    scope, id, Request::Kind::write);
     return true;
+}
+
+bool PulseAudioSystem::hasPendingRequests(AudioScope scope, const QString &id) const
+{
+    return d->isPending(scope, id);
+}
+
+bool PulseAudioSystem::finishRequests(std::chrono::milliseconds timeout)
+{
+    const int dropped = d->droppedRequests;
+    if (!d->requests.empty()) {
+        // libpulse answers through the event loop; QTimer runs on the
+        // monotonic clock.
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        d->onRequestsFinished = [&loop] { loop.quit(); };
+        deadline.start(timeout);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        d->onRequestsFinished = nullptr;
+    }
+    return d->requests.empty() && d->droppedRequests == dropped;
 }

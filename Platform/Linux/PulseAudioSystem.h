@@ -26,6 +26,8 @@ public:
     std::optional<AudioDevice> device(AudioScope scope, const QString &id) const override;
     bool setMuted(AudioScope scope, const QString &id, bool muted) override;
     bool setVolume(AudioScope scope, const QString &id, float volume) override;
+    bool hasPendingRequests(AudioScope scope, const QString &id) const override;
+    bool finishRequests(std::chrono::milliseconds timeout) override;
 
 private:
     struct Private;

@@ -112,6 +112,40 @@ TEST_F(HUDControllerComponentTest, MuteKeyTogglesTheSinkAndAStepUnmutes)
     EXPECT_EQ(pactlMute(), "Mute: no");
 }
 
+TEST_F(HUDControllerComponentTest, QuickStepsEachMoveTheSink)
+{
+    HUDController hud(*model);
+    PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
+    ASSERT_TRUE(sinkReaches(0.5f));
+    // Four presses before the server can answer any: the event loop, which
+    // brings its answers, does not run in between.
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(hud.changeVolume(MediaKey::volumeUp, HUDController::step));
+    EXPECT_EQ(model->alerts.current()->trailing, QStringLiteral("75"));
+    ASSERT_TRUE(sinkReaches(0.75f));
+    EXPECT_TRUE(pactlVolume().contains("/  75% /")) << pactlVolume().toStdString();
+    ASSERT_TRUE(hud.changeVolume(MediaKey::volumeDown, HUDController::step));
+    ASSERT_TRUE(hud.changeVolume(MediaKey::volumeDown, HUDController::step));
+    EXPECT_TRUE(sinkReaches(0.625f));
+}
+
+TEST_F(HUDControllerComponentTest, VolumeUpLeavesASinkAmplifiedPastFull)
+{
+    HUDController hud(*model);
+    PulseServer::pactl({"set-sink-volume", "speakers", "130%"});
+    ASSERT_TRUE(waitUntil([&] { return *audio->device(Output, QStringLiteral("speakers"))->volume > 1.29f; }));
+    const float amplified = *audio->device(Output, QStringLiteral("speakers"))->volume;
+    display.xdotool({"key", "XF86AudioRaiseVolume"});
+    ASSERT_TRUE(waitUntil([&] { return model->alerts.current().has_value(); }));
+    EXPECT_EQ(model->alerts.current()->level, 1.0);
+    EXPECT_EQ(model->alerts.current()->trailing, QStringLiteral("100"));
+    // The server applies requests in order: once the mute that follows has
+    // arrived, so has anything the step up asked for.
+    display.xdotool({"key", "XF86AudioMute"});
+    EXPECT_TRUE(sinkReaches(amplified, true));
+    EXPECT_TRUE(pactlVolume().contains("/ 130% /")) << pactlVolume().toStdString();
+}
+
 TEST_F(HUDControllerComponentTest, ChangesFromElsewhereReachSystemVolume)
 {
     HUDController hud(*model);

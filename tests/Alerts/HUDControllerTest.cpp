@@ -95,6 +95,9 @@ TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndShowTheLevel)
         {"below a third: one wave", 0.25f, false, Qt::Key_VolumeUp, {}, 0.3125f, levelStrip("speaker.wave.1.fill", 0.3125, "31")},
         {"from a third: two waves", 0.3125f, false, Qt::Key_VolumeUp, {}, 0.375f, levelStrip("speaker.wave.2.fill", 0.375, "38")},
         {"from two thirds: three waves", 0.625f, false, Qt::Key_VolumeUp, {}, 0.6875f, levelStrip("speaker.wave.3.fill", 0.6875, "69")},
+        {"above full (another mixer's 130 %): up leaves it", 1.3f, false, Qt::Key_VolumeUp, {}, 1.3f, levelStrip("speaker.wave.3.fill", 1.0, "100")},
+        {"above full and muted: up unmutes and leaves it", 1.3f, true, Qt::Key_VolumeUp, fine, 1.3f, levelStrip("speaker.wave.3.fill", 1.0, "100")},
+        {"above full: down steps from full", 1.3f, false, Qt::Key_VolumeDown, {}, 0.9375f, levelStrip("speaker.wave.3.fill", 0.9375, "94")},
     };
     for (const auto &row : cases) {
         setSpeakers(row.start, row.muted);
@@ -103,6 +106,41 @@ TEST_F(HUDControllerTest, VolumeKeysStepOnTheGridAndShowTheLevel)
         EXPECT_EQ(speakers().isMuted, false) << row.name;
         EXPECT_EQ(strip(), row.strip) << row.name;
     }
+}
+
+// A server answers a while after each write; meanwhile it reports the old
+// state. Steps pressed in that time build on the last level asked for.
+TEST_F(HUDControllerTest, QuickStepsBuildOnTheLevelAskedForUntilTheServerAnswers)
+{
+    platform.audio.delaysEchoes = true;
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_VolumeUp);
+    EXPECT_EQ(speakers().volume, 0.5f) << "nothing answered yet";
+    EXPECT_EQ(strip(), levelStrip("speaker.wave.3.fill", 0.6875, "69"));
+
+    // The first answer reports a level older than the last one asked for.
+    platform.audio.deliverEcho();
+    EXPECT_EQ(speakers().volume, 0.5625f);
+    press(Qt::Key_VolumeUp);
+    EXPECT_EQ(strip(), levelStrip("speaker.wave.3.fill", 0.75, "75"));
+    EXPECT_EQ(platform.audio.writes, QStringList({"volume Output speakers 0.5625", "volume Output speakers 0.625",
+                                                  "volume Output speakers 0.6875", "volume Output speakers 0.75"}));
+
+    // Everything answered: the device's reports count again, also one from
+    // another mixer.
+    while (platform.audio.pendingEchoes() > 0)
+        platform.audio.deliverEcho();
+    EXPECT_EQ(speakers().volume, 0.75f);
+    setSpeakers(0.25f, false);
+    press(Qt::Key_VolumeUp);
+    EXPECT_EQ(strip(), levelStrip("speaker.wave.1.fill", 0.3125, "31"));
+
+    // Two quick mute presses are two toggles.
+    platform.audio.writes.clear();
+    press(Qt::Key_VolumeMute);
+    press(Qt::Key_VolumeMute);
+    EXPECT_EQ(platform.audio.writes, QStringList({"mute Output speakers 1", "mute Output speakers 0"}));
+    EXPECT_EQ(strip(), levelStrip("speaker.wave.1.fill", 0.3125, "31"));
 }
 
 TEST_F(HUDControllerTest, MuteKeyTogglesTheSwitchAndKeepsTheVolume)
@@ -253,6 +291,50 @@ TEST_F(HUDControllerTest, BrightnessStripCases)
         EXPECT_EQ(rig.press(row.key), KeyHandling::Handled) << row.name;
         EXPECT_EQ(rig.strip(), row.strip) << row.name;
     }
+}
+
+// Backlights hold a few levels only (max_brightness 7, 10, 15 are common): a
+// step on the grid of sixteenths may round back to the level the display
+// already holds, and the strip must show the level the display holds.
+TEST_F(HUDControllerTest, BrightnessStepsMoveAtLeastOneLevelOfTheDisplay)
+{
+    const struct {
+        const char *name;
+        int levelCount;
+        int from;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int to;
+        const char *symbol;
+        const char *number;
+    } cases[] = {
+        {"15 levels at 8: down moves to 7", 15, 8, Qt::Key_MonBrightnessDown, {}, 7, "sun.min.fill", "47"},
+        {"15 levels at 8: up moves to 9", 15, 8, Qt::Key_MonBrightnessUp, {}, 9, "sun.max.fill", "60"},
+        {"15 levels at 8: a fine step still moves one level", 15, 8, Qt::Key_MonBrightnessDown, fine, 7, "sun.min.fill", "47"},
+        {"7 levels at 4: up moves to 5", 7, 4, Qt::Key_MonBrightnessUp, {}, 5, "sun.max.fill", "71"},
+        {"7 levels at 4: down moves to 3", 7, 4, Qt::Key_MonBrightnessDown, {}, 3, "sun.min.fill", "43"},
+        {"10 levels at 9: up reaches full", 10, 9, Qt::Key_MonBrightnessUp, {}, 10, "sun.max.fill", "100"},
+        {"10 levels at full: up stays", 10, 10, Qt::Key_MonBrightnessUp, {}, 10, "sun.max.fill", "100"},
+        {"10 levels at 0: down stays", 10, 0, Qt::Key_MonBrightnessDown, {}, 0, "sun.min.fill", "0"},
+        {"255 levels: the grid's level, rounded to the display", 255, 128, Qt::Key_MonBrightnessUp, {}, 143, "sun.max.fill", "56"},
+        {"255 levels: a fine step down", 255, 128, Qt::Key_MonBrightnessDown, fine, 124, "sun.min.fill", "49"},
+    };
+    for (const auto &row : cases) {
+        Rig rig;
+        const float count = float(row.levelCount);
+        rig.platform.backlights.list = {{"acpi_video0", float(row.from) / count, true, true, row.levelCount}};
+        EXPECT_EQ(rig.press(row.key, row.modifiers), KeyHandling::Handled) << row.name;
+        const float held = float(row.to) / count;
+        EXPECT_EQ(rig.platform.backlights.brightness("acpi_video0"), held) << row.name;
+        EXPECT_EQ(rig.strip(), brightnessStrip(row.symbol, held, row.number)) << row.name;
+    }
+
+    // Each display moves by its own levels; the strip shows the built-in one.
+    platform.backlights.list = {{"ddcci5", 0.5f, false, true, 100}, {"acpi_video0", 8.0f / 15, true, true, 15}};
+    press(Qt::Key_MonBrightnessUp);
+    EXPECT_EQ(platform.backlights.brightness("ddcci5"), 0.56f);
+    EXPECT_EQ(platform.backlights.brightness("acpi_video0"), 9.0f / 15);
+    EXPECT_EQ(strip(), brightnessStrip("sun.max.fill", 9.0f / 15, "60"));
 }
 
 TEST_F(HUDControllerTest, BrightnessStripFollowsItsSettings)

@@ -257,6 +257,32 @@ TEST_F(AppDelegateTest, QuittingUnmutesAMicrophoneTheAppMuted)
     EXPECT_TRUE(platform.audio.writes.isEmpty()) << "nothing to give back";
 }
 
+// The sound server answers a while after each request; quitting waits for
+// the answer, so the microphone is unmuted before the process ends.
+TEST_F(AppDelegateTest, QuittingWaitsForTheSoundServerToUnmute)
+{
+    platform.audio.delaysEchoes = true;
+    pressHotKey();
+    platform.audio.deliverEcho();
+    ASSERT_EQ(platform.audio.device(Input, QStringLiteral("usb"))->isMuted, true);
+    {
+        LogCapture log;
+        delegate->applicationWillTerminate();
+        EXPECT_EQ(platform.audio.pendingEchoes(), 0);
+        EXPECT_EQ(platform.audio.device(Input, QStringLiteral("usb"))->isMuted, false);
+        EXPECT_EQ(log.messages(QStringLiteral("Quib: microphone unmuted before quitting")).size(), 1);
+    }
+
+    // A server that does not answer: the log does not claim the unmute.
+    pressHotKey();
+    platform.audio.deliverEcho();
+    platform.audio.answersRequests = false;
+    LogCapture log;
+    delegate->applicationWillTerminate();
+    EXPECT_TRUE(log.messages(QStringLiteral("Quib: microphone unmuted")).isEmpty());
+    EXPECT_EQ(log.messages(QStringLiteral("Quib: the sound server did not confirm that the microphone was unmuted before quitting")).size(), 1);
+}
+
 TEST_F(AppDelegateTest, ReopenAndRightClickAfterTheDelegateIsGoneDoNothing)
 {
     LogCapture log;

@@ -1,6 +1,9 @@
 #include "PrivateBus.h"
+#include "PrivateDisplay.h"
+#include "PulseServer.h"
 #include "QtPrinters.h"
 #include "QuibProcess.h"
+#include "Wait.h"
 
 #include <QTest>
 
@@ -52,4 +55,32 @@ TEST_F(QuibLifecycleTest, SecondLaunchAsksTheRunningAppToReopenAndEnds)
     EXPECT_TRUE(QTest::qWaitFor([&] { return app.errorOutput().contains(QStringLiteral("Quib: settings requested")); }, 5000))
         << app.errorOutput().toStdString();
     EXPECT_TRUE(app.isRunning());
+}
+
+// Quitting right after Control+Alt+M muted the sound server's microphone: the
+// unmute has reached the server before the process ends.
+TEST_F(QuibLifecycleTest, QuittingRightAfterTheShortcutMutedTheMicrophoneUnmutesIt)
+{
+    PulseServer sound;
+    ASSERT_TRUE(sound.isReady()) << sound.log().constData();
+    PrivateDisplay display;
+    ASSERT_TRUE(display.isRunning());
+    // The shortcut is taken on this X server; the panels stay offscreen.
+    quib.environment().insert(QStringLiteral("DISPLAY"), display.name());
+    quib.environment().insert(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(qgetenv("PULSE_SERVER")));
+    RunningQuib app(quib, RunningQuib::ErrorOutput::captured);
+    ASSERT_TRUE(app.waitUntilReady(observerConnection));
+    // The app answers a reopen request only once launching has finished,
+    // and by then the shortcut is taken.
+    ASSERT_TRUE(quib.run({}).finished);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.errorOutput().contains(QStringLiteral("Quib: settings requested")); }, 5000))
+        << app.errorOutput().toStdString();
+
+    display.xdotool({"key", "ctrl+alt+m"});
+    ASSERT_TRUE(waitUntil([] { return PulseServer::pactl({"get-source-mute", "mic"}) == "Mute: yes"; }))
+        << app.errorOutput().toStdString();
+    ASSERT_EQ(::kill(static_cast<pid_t>(app.processId()), SIGTERM), 0);
+    EXPECT_EQ(app.waitForExit(), 0);
+    EXPECT_EQ(PulseServer::pactl({"get-source-mute", "mic"}), "Mute: no");
+    EXPECT_TRUE(app.errorOutput().contains(QStringLiteral("Quib: microphone unmuted before quitting"))) << app.errorOutput().toStdString();
 }

@@ -68,6 +68,49 @@ TEST_F(SystemVolumeTest, SetClampsAndWrites)
     EXPECT_EQ(audio.writes, QStringList({"volume Output speakers 1", "volume Output speakers 0"}));
 }
 
+TEST_F(SystemVolumeTest, WritesStandUntilTheServerHasAnsweredThem)
+{
+    volume.startObserving();
+    audio.delaysEchoes = true;
+    volume.set(0.6f);
+    volume.set(0.7f);
+    EXPECT_TRUE(volume.setMuted(true));
+    // Reports sent before the server had the writes do not undo them.
+    report("speakers", 0.3f);
+    audio.deliverEcho();
+    volume.refreshDevice();
+    EXPECT_EQ(volume.volume(), 0.7f);
+    EXPECT_TRUE(volume.isMuted());
+
+    // All answered: the server's word counts, whatever it made of them.
+    audio.deliverEcho();
+    audio.deliverEcho();
+    EXPECT_EQ(volume.volume(), 0.7f);
+    EXPECT_TRUE(volume.isMuted());
+    report("speakers", 0.2f);
+    EXPECT_EQ(volume.volume(), 0.2f);
+
+    // Another object's writes hold nothing here.
+    SystemVolume other(audio);
+    other.refreshDevice();
+    other.set(0.9f);
+    report("speakers", 0.25f);
+    EXPECT_EQ(volume.volume(), 0.25f);
+}
+
+TEST_F(SystemVolumeTest, ADeviceAmplifiedPastFullReadsFull)
+{
+    volume.startObserving();
+    EXPECT_FALSE(volume.isAboveFull());
+    report("speakers", 1.3f);
+    EXPECT_EQ(volume.volume(), 1.0f);
+    EXPECT_TRUE(volume.isAboveFull());
+    volume.set(0.5f);
+    EXPECT_FALSE(volume.isAboveFull());
+    report("speakers", 1.0f);
+    EXPECT_FALSE(volume.isAboveFull());
+}
+
 TEST_F(SystemVolumeTest, NotANumberIsNeverWritten)
 {
     volume.startObserving();

@@ -1,3 +1,5 @@
+#include "Alerts/DisplayBrightness.h"
+#include "Alerts/HUDController.h"
 #include "LogCapture.h"
 #include "Platform/Linux/LinuxBacklights.h"
 #include "PrivateBus.h"
@@ -156,6 +158,57 @@ TEST_F(LinuxBacklightsComponentTest, RefusalLeavesTheLevelAndIsLoggedOnce)
     ASSERT_TRUE(waitUntil([&] { return logind.calls.size() == 2 && backlights->brightness("intel_backlight") == 0.5f; }));
     EXPECT_EQ(fileOf("intel_backlight"), "120");
     EXPECT_EQ(log.messages("Quib: could not set the brightness of intel_backlight").size(), 1);
+}
+
+TEST_F(LinuxBacklightsComponentTest, ThePanelsFirmwareAndDriverEntriesAreOneDisplay)
+{
+    // What the kernel says of each entry's interface.
+    write(root + "/acpi_video0/type", "firmware");
+    write(root + "/intel_backlight/type", "raw");
+    write(root + "/ddcci3/type", "raw");
+    addDevice("asus_screenpad", "devices/platform/asus-nb-wmi/backlight/asus_screenpad", "50", "255");
+    write(root + "/asus_screenpad/type", "platform");
+    EXPECT_EQ(backlights->displays(), QStringList({"acpi_video0", "asus_screenpad", "ddcci3"}));
+    // The entry left out is still a backlight that can be read.
+    EXPECT_EQ(backlights->brightness("intel_backlight"), 0.5f);
+    EXPECT_TRUE(backlights->isBuiltIn("intel_backlight"));
+
+    // Without the firmware's entry the driver's is the panel.
+    write(root + "/acpi_video0/type", "platform");
+    EXPECT_EQ(backlights->displays(), QStringList({"acpi_video0", "asus_screenpad", "ddcci3", "intel_backlight"}));
+}
+
+TEST_F(LinuxBacklightsComponentTest, BrightnessStepsMoveEachDisplayByItsOwnLevels)
+{
+    EXPECT_EQ(backlights->levelCount("acpi_video0"), 15);
+    EXPECT_EQ(backlights->levelCount("intel_backlight"), 240);
+    EXPECT_EQ(backlights->levelCount("nothing"), 0);
+
+    // The key presses of the brightness indicator, written through logind.
+    DisplayBrightness brightness(*backlights);
+    const struct {
+        const char *name;
+        QByteArray from;
+        QByteArray maximum;
+        HUDController::Direction direction;
+        QByteArray to;
+    } cases[] = {
+        {"15 levels at 8, down", "8", "15", HUDController::Direction::down, "7"},
+        {"7 levels at 4, up", "4", "7", HUDController::Direction::up, "5"},
+        {"10 levels at 9, up", "9", "10", HUDController::Direction::up, "10"},
+        {"10 levels at 1, down", "1", "10", HUDController::Direction::down, "0"},
+        {"255 levels at 128, up", "128", "255", HUDController::Direction::up, "143"},
+    };
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.name);
+        const QString panel = QStringLiteral("panel_%1_%2").arg(QString::fromLatin1(row.from), QString::fromLatin1(row.maximum));
+        addDevice(panel, "devices/" + panel, row.from, row.maximum);
+        const float current = *brightness.brightness(panel);
+        const float level = brightness.levelToward(panel, current, HUDController::stepped(current, HUDController::step, row.direction));
+        ASSERT_TRUE(brightness.setBrightness(panel, level));
+        EXPECT_TRUE(waitUntil([&] { return fileOf(panel) == row.to; })) << fileOf(panel).constData();
+        EXPECT_EQ(logind.calls.last(), "backlight " + panel + " " + QString::fromLatin1(row.to));
+    }
 }
 
 TEST(LinuxBacklightsAbsentTest, NoLogindOnTheBus)

@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <limits>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -115,6 +118,77 @@ TEST_F(PulseAudioSystemComponentTest, LosingTheServerForgetsItsDevicesAndRetries
     EXPECT_TRUE(audio->defaultDevice(Output).isEmpty());
     EXPECT_EQ(audio->device(Output, "speakers"), std::nullopt);
     EXPECT_EQ(scheduler.pendingCount(), 1);
+}
+
+TEST_F(PulseAudioSystemComponentTest, AfterLosingAReadyServerTheRetriesWaitOneSecondThenLonger)
+{
+    server.stop();
+    ASSERT_TRUE(waitUntil([&] { return audio->connectionState() == AudioSystem::ConnectionState::Connecting && scheduler.pendingCount() == 1; }));
+    // A new server at a new address (PULSE_SERVER), found by the next attempt.
+    PulseServer replacement;
+    ASSERT_TRUE(replacement.isReady()) << replacement.log().constData();
+    scheduler.advance(0.999);
+    EXPECT_EQ(scheduler.pendingCount(), 1) << "no attempt within the first second";
+    scheduler.advance(0.001);
+    EXPECT_EQ(scheduler.pendingCount(), 0) << "connecting";
+    ASSERT_TRUE(waitUntil([&] { return audio->connectionState() == AudioSystem::ConnectionState::Ready && audio->device(Output, "speakers"); }));
+
+    // Lost again: one second, then two for the next failed attempt.
+    replacement.stop();
+    ASSERT_TRUE(waitUntil([&] { return audio->connectionState() == AudioSystem::ConnectionState::Connecting && scheduler.pendingCount() == 1; }));
+    scheduler.advance(0.999);
+    EXPECT_EQ(audio->connectionState(), AudioSystem::ConnectionState::Connecting);
+    scheduler.advance(0.001);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.pendingCount() == 1; })) << "the attempt failed";
+    scheduler.advance(1.999);
+    EXPECT_EQ(scheduler.pendingCount(), 1);
+    scheduler.advance(0.001);
+    ASSERT_TRUE(waitUntil([&] { return scheduler.pendingCount() == 1; }));
+}
+
+TEST_F(PulseAudioSystemComponentTest, WritesArePendingUntilTheServerHasAnsweredAndReportedThem)
+{
+    QList<bool> pendingAtReports;
+    QObject::connect(audio.get(), &AudioSystem::deviceChanged, [&](AudioScope scope, const QString &id) {
+        if (scope == Output && id == "speakers")
+            pendingAtReports.append(audio->hasPendingRequests(Output, "speakers"));
+    });
+    ASSERT_TRUE(audio->setVolume(Output, "speakers", 0.3f));
+    ASSERT_TRUE(audio->setVolume(Output, "speakers", 0.4f));
+    EXPECT_TRUE(audio->hasPendingRequests(Output, "speakers"));
+    EXPECT_FALSE(audio->hasPendingRequests(Input, "mic"));
+    ASSERT_TRUE(waitUntil([&] { return !audio->hasPendingRequests(Output, "speakers"); }));
+    EXPECT_LT(qAbs(*device(Output, "speakers")->volume - 0.4f), 0.0001f) << "the state after both writes";
+    ASSERT_FALSE(pendingAtReports.isEmpty());
+    EXPECT_FALSE(pendingAtReports.last()) << "a report says the writes are settled";
+
+    // Nothing pending: nothing to wait for.
+    EXPECT_TRUE(audio->finishRequests(0ms));
+}
+
+TEST_F(PulseAudioSystemComponentTest, FinishRequestsWaitsForTheServersAnswerBounded)
+{
+    ASSERT_TRUE(audio->setMuted(Input, "mic", true));
+    EXPECT_TRUE(audio->finishRequests(2s));
+    EXPECT_FALSE(audio->hasPendingRequests(Input, "mic"));
+    // Another client sees the change: the server has it.
+    EXPECT_EQ(PulseServer::pactl({"get-source-mute", "mic"}), "Mute: yes");
+
+    // A server that does not answer (stopped) is waited for no longer than
+    // asked.
+    ASSERT_EQ(::kill(pid_t(server.processId()), SIGSTOP), 0);
+    ASSERT_TRUE(audio->setMuted(Input, "mic", false));
+    EXPECT_FALSE(audio->finishRequests(300ms));
+    EXPECT_TRUE(audio->hasPendingRequests(Input, "mic"));
+    ASSERT_EQ(::kill(pid_t(server.processId()), SIGCONT), 0);
+    EXPECT_TRUE(audio->finishRequests(2s));
+    EXPECT_EQ(PulseServer::pactl({"get-source-mute", "mic"}), "Mute: no");
+}
+
+TEST_F(PulseAudioSystemComponentTest, ADeviceAmplifiedPastFullReadsAboveOne)
+{
+    PulseServer::pactl({"set-sink-volume", "speakers", "130%"});
+    EXPECT_TRUE(waitUntil([&] { return qAbs(*device(Output, "speakers")->volume - 1.3f) < 0.01f; })) << *device(Output, "speakers")->volume;
 }
 
 QStringList warnings;

@@ -18,6 +18,7 @@ public:
 
     bool isReady() const { return m_ready; }
     QByteArray log() const { return m_log; }
+    qint64 processId() const { return m_server.processId(); }
     void stop();
 
     // Runs pactl and gives its output.
