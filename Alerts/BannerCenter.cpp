@@ -1,5 +1,6 @@
 #include "Alerts/BannerCenter.h"
 
+#include "Alerts/AlertDuration.h"
 #include "Platform/Workspace.h"
 
 #include <algorithm>
@@ -39,7 +40,7 @@ void BannerCenter::scheduleHide(std::optional<double> after)
     const std::optional<NotchBanner> shown = m_current.value();
     if (!shown)
         return;
-    m_hideWork.start(after.value_or(std::max(shown->duration, minimumDuration)), [this] { dismiss(); });
+    m_hideWork.start(after.value_or(AlertDuration::bounded(shown->duration, minimumDuration)), [this] { dismiss(); });
 }
 
 void BannerCenter::dismiss()

@@ -10,7 +10,7 @@
 class Workspace;
 
 // The banner queue: one banner on screen, up to three waiting. A banner hides
-// after its duration (at least 1 s), never while the pointer rests on it.
+// after its duration (1 s to a minute), never while the pointer rests on it.
 // Main thread only.
 class BannerCenter {
 public:

@@ -1,5 +1,7 @@
 #include "Alerts/NotchAlertCenter.h"
 
+#include "Alerts/AlertDuration.h"
+
 NotchAlertCenter::NotchAlertCenter(Scheduler &scheduler)
     : m_hideWork(scheduler)
 {
@@ -8,5 +10,5 @@ NotchAlertCenter::NotchAlertCenter(Scheduler &scheduler)
 void NotchAlertCenter::show(const NotchAlert &alert, double duration)
 {
     m_current = alert;
-    m_hideWork.start(std::max(duration, minimumDuration), [this] { m_current = std::nullopt; });
+    m_hideWork.start(AlertDuration::bounded(duration, minimumDuration), [this] { m_current = std::nullopt; });
 }

@@ -17,8 +17,8 @@ public:
     std::optional<NotchAlert> current() const { return m_current.value(); }
     QBindable<std::optional<NotchAlert>> bindableCurrent() { return &m_current; }
 
-    // Shows `alert` now and hides it max(duration, 0.5) seconds later; each
-    // call restarts the delay.
+    // Shows `alert` now and hides it `duration` seconds later (0.5 s to a
+    // minute); each call restarts the delay.
     void show(const NotchAlert &alert, double duration);
 
 private:

@@ -6,7 +6,6 @@
 #include "Platform/Linux/LinuxWorkspace.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QFile>
 
 #include <unistd.h>
@@ -72,18 +71,20 @@ bool CommandLineTool::runIfNeeded(int argc, char **argv)
     int status = 0;
     {
         QCoreApplication application(argc, argv);
-        DBusNotifications notifications(QDBusConnection::sessionBus());
+        // Without a session bus the commands still say only their own
+        // message: the post goes nowhere and the app counts as not running.
+        const auto notifications = makeSessionNotifications();
         LinuxWorkspace workspace;
         JsonUserDefaults defaults;
         QFile in;
         in.open(stdin, QIODevice::ReadOnly);
         QTextStream out(stdout);
         QTextStream err(stderr);
-        CommandLineTool tool(notifications, workspace, defaults, in, out, err);
+        CommandLineTool tool(*notifications, workspace, defaults, in, out, err);
         status = tool.run(arguments);
         out.flush();
         err.flush();
-        notifications.flush();
+        notifications->flush();
     }
     std::exit(status);
 }

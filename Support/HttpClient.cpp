@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+const QString HttpClient::timedOut = QStringLiteral("The request timed out");
+
 std::optional<QByteArray> HttpClient::Response::header(const QByteArray &name) const
 {
     for (const auto &[key, value] : headers) {
@@ -42,9 +44,16 @@ void HttpClient::get(const QUrl &url, const QList<Header> &headers, double timeo
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         response.status = status.isValid() ? status.toInt() : 0;
         response.headers = reply->rawHeaderPairs();
-        response.body = reply->readAll();
-        // An HTTP error status is an answer, not a transport failure.
-        if (reply->error() != QNetworkReply::NoError && response.status == 0)
+        // An aborted reply is closed; reading it only earns a warning.
+        if (reply->isOpen())
+            response.body = reply->readAll();
+        // An HTTP error status is an answer, not a transport failure. Qt
+        // ends a request that outlives its transfer time-out by cancelling
+        // it; cancelAll() never lets a completion run, so a cancelled reply
+        // here is one that timed out.
+        if (reply->error() == QNetworkReply::OperationCanceledError || reply->error() == QNetworkReply::TimeoutError)
+            response.error = timedOut;
+        else if (reply->error() != QNetworkReply::NoError && response.status == 0)
             response.error = reply->errorString();
         completion(response);
     });

@@ -33,13 +33,16 @@ public:
     };
     using Completion = std::function<void(const Response &)>;
 
+    // The transport error of a request that took longer than its time-out.
+    static const QString timedOut;
+
     HttpClient();
     ~HttpClient();
     HttpClient(const HttpClient &) = delete;
     HttpClient &operator=(const HttpClient &) = delete;
 
-    // Sends a GET with the headers in the order given. A request that takes
-    // longer than `timeoutSeconds` fails with a time-out error.
+    // Sends a GET with the headers in the order given. A request that waits
+    // longer than `timeoutSeconds` for data fails with the error `timedOut`.
     void get(const QUrl &url, const QList<Header> &headers, double timeoutSeconds, Completion completion);
 
     // Abandons every request in flight; their completions never run.

@@ -67,7 +67,27 @@ std::optional<DistributedNotifications::UserInfo> readUserInfo(const QVariant &a
     return info;
 }
 
+// Without a session bus nothing can reach the app and nothing can be posted.
+class InertNotifications final : public DistributedNotifications {
+public:
+    void post(const QString &, const QString &, const UserInfo &) override {}
+    void flush() override {}
+    void observe(const QString &, Handler) override {}
+    bool claimApplication(const QString &) override { return true; }
+    std::optional<qint64> applicationProcessId(const QString &) const override { return std::nullopt; }
+    bool reopenApplication(const QString &) override { return false; }
+    void observeReopen(std::function<void()>) override {}
+};
+
 } // namespace
+
+std::unique_ptr<DistributedNotifications> makeSessionNotifications()
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected())
+        return std::make_unique<DBusNotifications>(bus);
+    return std::make_unique<InertNotifications>();
+}
 
 DBusNotifications::DBusNotifications(const QDBusConnection &connection)
     : m_connection(connection)

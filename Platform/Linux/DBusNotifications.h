@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QObject>
 
+#include <memory>
 #include <vector>
 
 class QDBusMessage;
@@ -50,3 +51,9 @@ private:
     std::function<void()> m_reopenHandler;
     bool m_reopenPending = false;
 };
+
+// The notifications of the session bus. Without one (no address, or nothing
+// listening there) they are inert: posts go nowhere, no app is found, and
+// nothing is said about it; whether a missing bus deserves a warning is the
+// caller's business.
+std::unique_ptr<DistributedNotifications> makeSessionNotifications();

@@ -3,10 +3,10 @@
 #include "Support/Log.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusVariant>
 
 const QString GeoClueLocationProvider::service = QStringLiteral("org.freedesktop.GeoClue2");
@@ -33,12 +33,25 @@ QDBusMessage setClientProperty(const QString &path, const QString &name, const Q
     return message;
 }
 
+bool isAccessDenied(const QDBusMessage &reply)
+{
+    return QDBusError(reply).type() == QDBusError::AccessDenied;
+}
+
 } // namespace
 
-GeoClueLocationProvider::GeoClueLocationProvider(const QDBusConnection &bus, QString desktopId)
+GeoClueLocationProvider::GeoClueLocationProvider(const QDBusConnection &bus, QString desktopId, std::chrono::milliseconds timeout)
     : m_bus(bus)
     , m_desktopId(std::move(desktopId))
 {
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(timeout);
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        // GeoClue may search on; stop it, so that the next request's start
+        // begins a new search.
+        stopClient();
+        fail(QStringLiteral("GeoClue gave no location in time"), false);
+    });
 }
 
 bool GeoClueLocationProvider::isAvailable(const QDBusConnection &bus)
@@ -70,39 +83,58 @@ void GeoClueLocationProvider::requestLocation()
     if (m_requesting)
         return;
     m_requesting = true;
+    ++m_request;
+    m_timeout.start();
     if (!m_clientPath.isEmpty()) {
         start();
         return;
     }
     const QDBusMessage call = QDBusMessage::createMethodCall(service, managerPath, managerInterface, QStringLiteral("GetClient"));
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
-        finished->deleteLater();
-        const QDBusPendingReply<QDBusObjectPath> reply = *finished;
-        if (reply.isError()) {
-            fail(reply.error().message(), reply.error().type() == QDBusError::AccessDenied);
+    callForRequest(call, m_request, [this](const QDBusMessage &reply) {
+        const QString path = reply.arguments().value(0).value<QDBusObjectPath>().path();
+        if (reply.type() == QDBusMessage::ErrorMessage) {
+            fail(reply.errorMessage(), isAccessDenied(reply));
             return;
         }
-        m_clientPath = reply.value().path();
-        m_bus.call(setClientProperty(m_clientPath, QStringLiteral("DesktopId"), m_desktopId));
+        if (path.isEmpty()) {
+            fail(QStringLiteral("GeoClue gave no client"), false);
+            return;
+        }
+        m_clientPath = path;
+        // Messages on one connection arrive in order: the properties are set
+        // before the client starts.
+        m_bus.asyncCall(setClientProperty(m_clientPath, QStringLiteral("DesktopId"), m_desktopId));
         m_bus.connect(service, m_clientPath, clientInterface, QStringLiteral("LocationUpdated"), this, SLOT(locationUpdated(QDBusMessage)));
         start();
     });
 }
 
+void GeoClueLocationProvider::callForRequest(const QDBusMessage &call, quint64 request, std::function<void(const QDBusMessage &reply)> handler)
+{
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, request, handler = std::move(handler)](QDBusPendingCallWatcher *finished) {
+        finished->deleteLater();
+        if (isRunning(request))
+            handler(finished->reply());
+    });
+}
+
 void GeoClueLocationProvider::start()
 {
-    m_bus.call(setClientProperty(m_clientPath, QStringLiteral("RequestedAccuracyLevel"), QVariant::fromValue(m_accuracyLevel)));
+    m_bus.asyncCall(setClientProperty(m_clientPath, QStringLiteral("RequestedAccuracyLevel"), QVariant::fromValue(m_accuracyLevel)));
     const QDBusMessage call = QDBusMessage::createMethodCall(service, m_clientPath, clientInterface, QStringLiteral("Start"));
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
-        finished->deleteLater();
-        const QDBusPendingReply<> reply = *finished;
-        if (reply.isError())
-            fail(reply.error().message(), reply.error().type() == QDBusError::AccessDenied);
+    callForRequest(call, m_request, [this](const QDBusMessage &reply) {
+        if (reply.type() == QDBusMessage::ErrorMessage)
+            fail(reply.errorMessage(), isAccessDenied(reply));
         else
             setStatus(AuthorizationStatus::authorized);
     });
+}
+
+void GeoClueLocationProvider::stopClient()
+{
+    if (!m_clientPath.isEmpty())
+        m_bus.asyncCall(QDBusMessage::createMethodCall(service, m_clientPath, clientInterface, QStringLiteral("Stop")));
 }
 
 void GeoClueLocationProvider::locationUpdated(const QDBusMessage &message)
@@ -112,25 +144,28 @@ void GeoClueLocationProvider::locationUpdated(const QDBusMessage &message)
     const QString locationPath = message.arguments().at(1).value<QDBusObjectPath>().path();
     QDBusMessage getAll = QDBusMessage::createMethodCall(service, locationPath, propertiesInterface, QStringLiteral("GetAll"));
     getAll << locationInterface;
-    const QDBusMessage reply = m_bus.call(getAll);
-    m_bus.asyncCall(QDBusMessage::createMethodCall(service, m_clientPath, clientInterface, QStringLiteral("Stop")));
-    m_requesting = false;
-    const QVariantMap properties = reply.arguments().value(0).toMap();
-    bool latitudeOk = false;
-    bool longitudeOk = false;
-    const Coordinate coordinate{properties.value(QStringLiteral("Latitude")).toDouble(&latitudeOk), properties.value(QStringLiteral("Longitude")).toDouble(&longitudeOk)};
-    if (reply.type() == QDBusMessage::ErrorMessage || !latitudeOk || !longitudeOk) {
-        if (m_delegate)
+    callForRequest(getAll, m_request, [this](const QDBusMessage &reply) {
+        m_requesting = false;
+        m_timeout.stop();
+        stopClient();
+        const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().value(0));
+        bool latitudeOk = false;
+        bool longitudeOk = false;
+        const Coordinate coordinate{properties.value(QStringLiteral("Latitude")).toDouble(&latitudeOk),
+                                    properties.value(QStringLiteral("Longitude")).toDouble(&longitudeOk)};
+        if (!m_delegate)
+            return;
+        if (reply.type() == QDBusMessage::ErrorMessage || !latitudeOk || !longitudeOk)
             m_delegate->locationFailed(QStringLiteral("GeoClue gave no coordinates"));
-        return;
-    }
-    if (m_delegate)
-        m_delegate->locationsUpdated({coordinate});
+        else
+            m_delegate->locationsUpdated({coordinate});
+    });
 }
 
 void GeoClueLocationProvider::fail(const QString &error, bool denied)
 {
     m_requesting = false;
+    m_timeout.stop();
     if (denied)
         setStatus(AuthorizationStatus::denied);
     if (m_delegate)

@@ -4,18 +4,25 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
 
 class QDBusMessage;
 
-// The location from GeoClue2 on the system bus. Each request starts the
-// GeoClue client and stops it again after the first location it reports.
-// GeoClue's agent decides about access: a refused start counts as denied.
+// The location from GeoClue2 (on the system bus in the app). Each request
+// starts the GeoClue client and stops it again after the first location it
+// reports. GeoClue's agent decides about access: a refused start counts as
+// denied. A request that brings no location within `timeout` fails and stops
+// the client, so the next request starts afresh.
 class GeoClueLocationProvider final : public QObject, public LocationProvider {
     Q_OBJECT
 public:
     static const QString service;
+    static constexpr std::chrono::milliseconds defaultTimeout{30000};
 
-    GeoClueLocationProvider(const QDBusConnection &bus, QString desktopId);
+    GeoClueLocationProvider(const QDBusConnection &bus, QString desktopId, std::chrono::milliseconds timeout = defaultTimeout);
 
     // Whether a GeoClue2 service is running or can be started on that bus.
     static bool isAvailable(const QDBusConnection &bus);
@@ -29,7 +36,12 @@ private Q_SLOTS:
     void locationUpdated(const QDBusMessage &message);
 
 private:
+    // Calls `handler` with the reply to `call` while request `request` is
+    // still the one running; a late reply to an ended request is dropped.
+    void callForRequest(const QDBusMessage &call, quint64 request, std::function<void(const QDBusMessage &reply)> handler);
+    bool isRunning(quint64 request) const { return m_requesting && request == m_request; }
     void start();
+    void stopClient();
     void fail(const QString &error, bool denied);
     void setStatus(AuthorizationStatus status);
 
@@ -40,4 +52,8 @@ private:
     uint m_accuracyLevel = 4;
     QString m_clientPath;
     bool m_requesting = false;
+    // Counts the requests, so that answers to an ended one are told apart.
+    quint64 m_request = 0;
+    // Single shot; Qt's timers run on the monotonic clock.
+    QTimer m_timeout;
 };

@@ -23,26 +23,12 @@
 
 namespace {
 
-// Without a session bus nothing can reach the app and nothing can be posted;
-// the app still runs.
-class InertNotifications final : public DistributedNotifications {
-public:
-    void post(const QString &, const QString &, const UserInfo &) override {}
-    void flush() override {}
-    void observe(const QString &, Handler) override {}
-    bool claimApplication(const QString &) override { return true; }
-    std::optional<qint64> applicationProcessId(const QString &) const override { return std::nullopt; }
-    bool reopenApplication(const QString &) override { return false; }
-    void observeReopen(std::function<void()>) override {}
-};
-
 std::unique_ptr<DistributedNotifications> makeNotifications()
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected())
-        return std::make_unique<DBusNotifications>(bus);
-    qCWarning(lcDBus, "Quib: no session bus (%s); alerts from the command line will not arrive", qPrintable(bus.lastError().message()));
-    return std::make_unique<InertNotifications>();
+    auto notifications = makeSessionNotifications();
+    if (const QDBusConnection bus = QDBusConnection::sessionBus(); !bus.isConnected())
+        qCWarning(lcDBus, "Quib: no session bus (%s); alerts from the command line will not arrive", qPrintable(bus.lastError().message()));
+    return notifications;
 }
 
 // Without an X11 display no key can be captured and no window is known.

@@ -6,6 +6,7 @@
 #include "QuibProcess.h"
 
 #include <QDBusConnectionInterface>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -90,4 +91,51 @@ TEST_F(QuibExecutableTest, NotifyReachesTheRunningAppAndASecondLaunchEndsAtOnce)
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_TRUE(app.isRunning());
     EXPECT_EQ(observerConnection.interface()->servicePid(RunningQuib::busName).value(), app.processId());
+}
+
+// Without a session bus (none named, or nothing listening where the address
+// points) every command says its own message and nothing else: no word about
+// D-Bus on standard error.
+TEST(QuibExecutableWithoutABus, CommandsSayOnlyTheirOwnMessage)
+{
+    QTemporaryDir folder;
+    const QByteArray stop = R"({"hook_event_name":"Stop","cwd":"/home/ana/quib"})";
+    const QByteArray notification = R"({"hook_event_name":"Notification","message":"Claude is waiting for your input"})";
+    const QByteArray statusLine = R"({"model":{"display_name":"Opus"},"rate_limits":{"five_hour":{"used_percentage":12}}})";
+    struct Command {
+        const char *name;
+        QStringList arguments;
+        QByteArray input;
+        int exitCode;
+        QString out;
+        QString err;
+    };
+    const QList<Command> commands{
+        {"notify", {QStringLiteral("notify"), QStringLiteral("pronto")}, {}, 1, QString(), notRunningMessage},
+        {"notify usage error", {QStringLiteral("notify"), QStringLiteral("--body")}, {}, 2, QString(), CommandLineTool::usage + u'\n'},
+        {"hook, Stop", {QStringLiteral("claude-hook")}, stop, 0, QString(), QString()},
+        {"hook, Notification", {QStringLiteral("claude-hook")}, notification, 0, QString(), QString()},
+        {"status line", {QStringLiteral("claude-statusline")}, statusLine, 0, QStringLiteral("Opus · 5h 12%\n"), QString()},
+    };
+    const QList<std::pair<const char *, std::optional<QString>>> buses{
+        {"no address", std::nullopt},
+        {"nothing listening", QStringLiteral("unix:path=") + folder.filePath(QStringLiteral("no-bus"))},
+        {"not an address", QStringLiteral("nonsense")},
+    };
+    for (const auto &[busName, address] : buses) {
+        QuibProcess quib;
+        quib.environment().insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath(QStringLiteral("data")));
+        if (address)
+            quib.environment().insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), *address);
+        else
+            quib.environment().remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        for (const Command &command : commands) {
+            SCOPED_TRACE(std::string(busName) + ", " + command.name);
+            const auto result = quib.run(command.arguments, 10000, command.input);
+            ASSERT_TRUE(result.finished);
+            EXPECT_EQ(result.exitCode, command.exitCode);
+            EXPECT_EQ(result.out, command.out);
+            EXPECT_EQ(result.err, command.err);
+        }
+    }
 }

@@ -23,11 +23,13 @@ QString QuibProcess::executable()
     return QStringLiteral(QUIB_BINARY_DIR "/bin/quib");
 }
 
-QuibProcess::Result QuibProcess::run(const QStringList &arguments, int timeoutMs) const
+QuibProcess::Result QuibProcess::run(const QStringList &arguments, int timeoutMs, const QByteArray &input) const
 {
     QProcess process;
     process.setProcessEnvironment(m_environment);
     process.start(executable(), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     Result result;
     result.finished = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
     if (!result.finished) {

@@ -27,8 +27,9 @@ public:
     static QString executable();
     QProcessEnvironment &environment() { return m_environment; }
 
-    // Runs a command and waits (bounded) for it to end.
-    Result run(const QStringList &arguments, int timeoutMs = 10000) const;
+    // Runs a command with `input` on its standard input and waits (bounded)
+    // for it to end.
+    Result run(const QStringList &arguments, int timeoutMs = 10000, const QByteArray &input = {}) const;
 
 private:
     QTemporaryDir m_folder;
