@@ -77,9 +77,7 @@ void TimerCompactContent::updateTicking()
 
 void TimerCompactContent::readRemainingTime(Change change)
 {
-    const std::optional<QDateTime> end = m_app.timers.endDate();
-    const double seconds = end ? std::max(0.0, m_app.services().scheduler.now().msecsTo(*end) / 1000.0) : 0.0;
-    const QString text = TimerModel::format(seconds);
+    const QString text = TimerModel::format(m_app.timers.remaining());
     if (text == m_text)
         return;
     m_previousText = m_text;

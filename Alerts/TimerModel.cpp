@@ -16,7 +16,7 @@ void TimerModel::start(double minutes)
     if (!std::isfinite(minutes) || minutes < 0)
         minutes = 0;
     m_duration = minutes * 60;
-    const QDateTime end = m_scheduler.now().addMSecs(std::llround(m_duration.value() * 1000));
+    const MonotonicTime end = m_scheduler.deadlineAfter(m_duration.value());
     m_endDate = end;
     m_timer.startAt(end, [this] {
         m_endDate = std::nullopt;
@@ -37,7 +37,7 @@ double TimerModel::remaining() const
     const auto end = m_endDate.value();
     if (!end)
         return 0;
-    return std::max<qint64>(0, m_scheduler.now().msecsTo(*end)) / 1000.0;
+    return std::max<qint64>(0, m_scheduler.monotonicNow().msecsTo(*end)) / 1000.0;
 }
 
 QString TimerModel::format(double seconds)

@@ -3,7 +3,6 @@
 #include "Support/Scheduler.h"
 
 #include <QBindable>
-#include <QDateTime>
 #include <QProperty>
 #include <QString>
 
@@ -23,9 +22,11 @@ public:
     void cancel();
 
     bool isRunning() const { return m_endDate.value().has_value(); }
-    // When the running countdown ends; none when none runs.
-    std::optional<QDateTime> endDate() const { return m_endDate.value(); }
-    QBindable<std::optional<QDateTime>> bindableEndDate() { return &m_endDate; }
+    // When the running countdown ends, on the monotonic clock (a countdown
+    // is a duration: a step of the wall clock leaves it alone); none when
+    // none runs.
+    std::optional<MonotonicTime> endDate() const { return m_endDate.value(); }
+    QBindable<std::optional<MonotonicTime>> bindableEndDate() { return &m_endDate; }
     // Length in seconds of the last countdown started, kept after it ends.
     double duration() const { return m_duration.value(); }
     QBindable<double> bindableDuration() { return &m_duration; }
@@ -41,7 +42,7 @@ public:
 
 private:
     Scheduler &m_scheduler;
-    QProperty<std::optional<QDateTime>> m_endDate;
+    QProperty<std::optional<MonotonicTime>> m_endDate;
     QProperty<double> m_duration{0};
     Delay m_timer;
 };

@@ -140,7 +140,7 @@ void ClaudeUsage::fetch(Credentials::Interaction interaction)
     if (!m_enabled || m_fetching)
         return;
     const QDateTime now = m_scheduler.now();
-    if (m_pausedUntil && *m_pausedUntil > now && interaction == Credentials::Interaction::forbidden)
+    if (m_pausedUntil && *m_pausedUntil > m_scheduler.monotonicNow() && interaction == Credentials::Interaction::forbidden)
         return;
     if (m_login && (!m_login->expiresAt || *m_login->expiresAt > now.addSecs(60))) {
         request(*m_login, LoginSource::cache);
@@ -236,7 +236,7 @@ void ClaudeUsage::handle(const HttpClient::Response &response, LoginSource sourc
             m_status = Status{Status::Kind::expired, {}};
     } else if (code == 429) {
         const double pause = std::clamp(retryAfter.value_or(0), minimumPause, maximumPause);
-        m_pausedUntil = now.addMSecs(static_cast<qint64>(pause * 1000));
+        m_pausedUntil = m_scheduler.deadlineAfter(pause);
         if (!hasData())
             m_status = Status::failed(tooManyRequests);
     } else {

@@ -65,7 +65,8 @@ public:
     QBindable<std::optional<QDateTime>> bindableUpdated() { return &m_updated; }
     Status status() const { return m_status.value(); }
     QBindable<Status> bindableStatus() { return &m_status; }
-    std::optional<QDateTime> pausedUntil() const { return m_pausedUntil; }
+    // The end of a rate-limit pause, on the monotonic clock.
+    std::optional<MonotonicTime> pausedUntil() const { return m_pausedUntil; }
 
     // The usage endpoint's answer as a snapshot dated `now`; none when it
     // carries neither window.
@@ -105,6 +106,6 @@ private:
     bool m_fetching = false;
     bool m_enabled = false;
     std::optional<Login> m_login;
-    std::optional<QDateTime> m_pausedUntil;
+    std::optional<MonotonicTime> m_pausedUntil;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

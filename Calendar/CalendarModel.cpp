@@ -71,6 +71,7 @@ void CalendarModel::start()
         // The day may have changed while asleep; plan the next midnight anew.
         scheduleDayChange();
     }));
+    m_clockWatch.emplace(m_scheduler, [this] { followClockStep(); });
     QObject::connect(&m_permissions, &PermissionNotifications::quibPermissionsChanged, &m_permissionsReceiver, [this] { checkAuthorization(); });
     scheduleDayChange();
     scheduleChime();
@@ -87,6 +88,21 @@ void CalendarModel::scheduleDayChange()
         reload();
         scheduleDayChange();
     });
+}
+
+void CalendarModel::followClockStep()
+{
+    // The wall deadlines wait for their moment on the new time, but what was
+    // derived from the old time is planned anew: another day has other
+    // events, and the next full hour or boundary may have moved.
+    if (m_scheduler.now().toLocalTime().date() != m_today.value().toLocalTime().date()) {
+        reload();
+    } else {
+        scheduleReminder();
+        scheduleOngoing();
+    }
+    scheduleChime();
+    scheduleDayChange();
 }
 
 void CalendarModel::checkAuthorization()

@@ -33,8 +33,9 @@ public:
     CalendarModel(const CalendarModel &) = delete;
     CalendarModel &operator=(const CalendarModel &) = delete;
 
-    // Watches the calendar data, the change of day, wake-ups and permission
-    // changes; plans the chime and reads the events when access is granted.
+    // Watches the calendar data, the change of day, wake-ups, steps of the
+    // wall clock and permission changes; plans the chime and reads the events
+    // when access is granted.
     // Called once.
     void start();
     // Reads access again, then reloads.
@@ -82,6 +83,7 @@ private:
     void setCountdown(const std::optional<DayEvent> &event, const QDateTime &now);
     void announce();
     void scheduleDayChange();
+    void followClockStep();
 
     Preferences &m_preferences;
     EventStore &m_store;
@@ -103,6 +105,7 @@ private:
     Delay m_announceWork;
     Delay m_chimeTimer;
     Delay m_dayChangeTimer;
+    std::optional<WallClockWatch> m_clockWatch;
     QSet<QString> m_announcedPhases;
     QSet<QString> m_dismissedIDs;
     // Receives the permission notices for as long as the model lives.

@@ -171,7 +171,7 @@ void WeatherModel::start()
     if (m_location.authorizationStatus() == LocationProvider::AuthorizationStatus::authorized)
         m_location.requestLocation();
     m_timer.start(refreshInterval, [this] {
-        if (m_lastFetch && m_lastFetch->msecsTo(m_scheduler.now()) < static_cast<qint64>(freshFor * 1000))
+        if (m_lastFetch && m_scheduler.secondsSince(*m_lastFetch) < freshFor)
             return;
         // Asked even without access: the failure refetches the last place.
         m_location.requestLocation();
@@ -246,7 +246,7 @@ void WeatherModel::apply(const OpenMeteoResponse &response)
         chance = response.daily->precipitationProbabilityMax->first();
     m_precipitationChance = chance;
     m_sunEvent = nextSunEvent(response, m_scheduler.now());
-    m_lastFetch = m_scheduler.now();
+    m_lastFetch = m_scheduler.monotonicNow();
 }
 
 std::optional<WeatherModel::SunEvent> WeatherModel::nextSunEvent(const OpenMeteoResponse &response, const QDateTime &now)

@@ -84,7 +84,8 @@ public:
     QBindable<std::optional<int>> bindablePrecipitationChance() { return &m_precipitationChance; }
     std::optional<SunEvent> sunEvent() const { return m_sunEvent.value(); }
     QBindable<std::optional<SunEvent>> bindableSunEvent() { return &m_sunEvent; }
-    std::optional<QDateTime> lastFetch() const { return m_lastFetch; }
+    // When the weather was last fetched, on the monotonic clock.
+    std::optional<MonotonicTime> lastFetch() const { return m_lastFetch; }
     std::optional<LocationProvider::Coordinate> lastLocation() const { return m_lastLocation; }
 
 private:
@@ -105,5 +106,5 @@ private:
     QProperty<std::optional<int>> m_precipitationChance;
     QProperty<std::optional<SunEvent>> m_sunEvent;
     std::optional<LocationProvider::Coordinate> m_lastLocation;
-    std::optional<QDateTime> m_lastFetch;
+    std::optional<MonotonicTime> m_lastFetch;
 };

@@ -90,7 +90,7 @@ void EventProgressRing::read(Change change)
         return;
     if (change == Change::animated) {
         m_arcFrom = displayedProgress();
-        m_arcStart = m_scheduler.now();
+        m_arcStart = m_scheduler.monotonicNow();
         if (!m_frames.isActive()) {
             m_frames.start(frameInterval, [this] {
                 if (arcElapsed() >= arcDuration) {
@@ -128,7 +128,7 @@ QVariant EventProgressRing::itemChange(GraphicsItemChange change, const QVariant
 
 double EventProgressRing::arcElapsed() const
 {
-    return m_arcStart ? m_arcStart->msecsTo(m_scheduler.now()) / 1000.0 : 0.0;
+    return m_arcStart ? m_scheduler.secondsSince(*m_arcStart) : 0.0;
 }
 
 QRectF EventProgressRing::boundingRect() const

@@ -62,7 +62,7 @@ private:
     double m_progress = 0;
     // The arc's glide: from which progress, since when.
     double m_arcFrom = 0;
-    std::optional<QDateTime> m_arcStart;
+    std::optional<MonotonicTime> m_arcStart;
     RepeatingTimer m_ticks;
     RepeatingTimer m_frames;
 };

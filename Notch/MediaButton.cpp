@@ -38,9 +38,9 @@ void PressScaleStyle::setPressed(bool pressed)
     // A change in mid-spring starts from the scale on screen.
     m_from = scale();
     m_pressed = pressed;
-    m_since = m_scheduler.now();
+    m_since = m_scheduler.monotonicNow();
     m_frames.start(frameInterval, [this] {
-        if (m_since.msecsTo(m_scheduler.now()) / 1000.0 >= settleDuration)
+        if (m_scheduler.secondsSince(m_since) >= settleDuration)
             m_frames.stop();
         m_frame();
     });
@@ -51,7 +51,7 @@ double PressScaleStyle::scale() const
 {
     if (!m_frames.isActive())
         return m_pressed ? pressedScale : 1;
-    return scale(m_from, m_pressed, m_since.msecsTo(m_scheduler.now()) / 1000.0);
+    return scale(m_from, m_pressed, m_scheduler.secondsSince(m_since));
 }
 
 MediaButton::MediaButton(Scheduler &scheduler, QString symbol, double size, bool active, std::function<void()> action,

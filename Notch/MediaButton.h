@@ -4,8 +4,6 @@
 #include "Notch/NotchMorph.h"
 #include "Support/FrameAnimation.h"
 
-#include <QDateTime>
-
 #include <functional>
 #include <optional>
 
@@ -37,7 +35,7 @@ private:
     std::function<void()> m_frame;
     bool m_pressed = false;
     double m_from = 1;
-    QDateTime m_since;
+    MonotonicTime m_since;
     RepeatingTimer m_frames;
 };
 

@@ -49,9 +49,9 @@ double NotchMorph::duration() const
     return direction() == Direction::growing ? 0.85 : 0.75;
 }
 
-NotchGeometry NotchMorph::value(const QDateTime &at) const
+NotchGeometry NotchMorph::value(MonotonicTime at) const
 {
-    return valueAfter(start.msecsTo(at) / 1000.0);
+    return valueAfter(start.secondsTo(at));
 }
 
 NotchGeometry NotchMorph::valueAfter(double elapsed) const

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Notch/NotchGeometry.h"
+#include "Support/MonotonicTime.h"
 
-#include <QDateTime>
 #include <QSizeF>
 
 #include <optional>
@@ -36,7 +36,7 @@ struct NotchMorph {
 
     NotchGeometry from;
     NotchGeometry to;
-    QDateTime start;
+    MonotonicTime start;
     // Size of the screen's camera housing; none without one.
     std::optional<QSizeF> hardwareNotch;
 
@@ -47,7 +47,7 @@ struct NotchMorph {
     double duration() const;
 
     // The geometry shown at `at`.
-    NotchGeometry value(const QDateTime &at) const;
+    NotchGeometry value(MonotonicTime at) const;
     // The geometry shown `elapsed` seconds after the start (negative before).
     NotchGeometry valueAfter(double elapsed) const;
 

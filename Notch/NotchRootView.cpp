@@ -119,7 +119,7 @@ NotchRootView::NotchRootView(NotchViewModel &viewModel, Scheduler &scheduler, QG
         // A fade that interrupts another starts from the opacity on screen.
         m_suppressionFrom = suppressionOpacity();
         m_suppressionTarget = suppressed ? 0 : 1;
-        m_suppressionStart = m_scheduler.now();
+        m_suppressionStart = m_scheduler.monotonicNow();
         startFrames();
     });
 }
@@ -219,25 +219,20 @@ NotchState NotchRootView::displayedState() const
 
 double NotchRootView::leavingProgress() const
 {
-    return m_leave ? leaving(m_leave->first, elapsedSince(m_leave->second)) : 0;
+    return m_leave ? leaving(m_leave->first, m_scheduler.secondsSince(m_leave->second)) : 0;
 }
 
 double NotchRootView::contentBlurRadius() const
 {
-    return m_blurStart ? contentBlur(elapsedSince(*m_blurStart)) : 0;
+    return m_blurStart ? contentBlur(m_scheduler.secondsSince(*m_blurStart)) : 0;
 }
 
 double NotchRootView::suppressionOpacity() const
 {
     if (!m_suppressionStart)
         return m_suppressionTarget;
-    const double elapsed = elapsedSince(*m_suppressionStart);
+    const double elapsed = m_scheduler.secondsSince(*m_suppressionStart);
     return m_suppressionFrom + (m_suppressionTarget - m_suppressionFrom) * Easing::easeInOut(elapsed / suppressionFadeDuration);
-}
-
-double NotchRootView::elapsedSince(const QDateTime &start) const
-{
-    return start.msecsTo(m_scheduler.now()) / 1000.0;
 }
 
 NotchGeometry NotchRootView::geometryOf(NotchState state) const
@@ -271,7 +266,7 @@ void NotchRootView::contentChanged(NotchState from, NotchState to)
         // A hold in progress keeps the content it holds.
         if (!m_leavingState)
             m_leavingState = from;
-        m_leave = std::pair(leavingProgress(), m_scheduler.now());
+        m_leave = std::pair(leavingProgress(), m_scheduler.monotonicNow());
         m_leaveWork.start(holdDuration, [this] { endHold(); });
         startFrames();
         return;
@@ -295,7 +290,7 @@ void NotchRootView::endHold()
 void NotchRootView::animateBlur(bool opening, bool closing)
 {
     if (opening) {
-        m_blurStart = m_scheduler.now();
+        m_blurStart = m_scheduler.monotonicNow();
         startFrames();
     } else if (closing && m_blurStart) {
         m_blurStart.reset();
@@ -309,7 +304,7 @@ void NotchRootView::showDisplayedState(Phase phase)
     const auto current = std::find_if(m_entries.begin(), m_entries.end(), [](const Entry &entry) { return entry.phase != Phase::removing; });
     if (current != m_entries.end() && current->state == displayed)
         return;
-    const QDateTime now = m_scheduler.now();
+    const MonotonicTime now = m_scheduler.monotonicNow();
     // Leaving compact content fades out; leaving expanded content goes at
     // once (a shrinking one was held until it had faded).
     for (auto it = m_entries.begin(); it != m_entries.end();) {
@@ -389,7 +384,7 @@ void NotchRootView::frame()
 {
     // Content of every entry.
     for (auto it = m_entries.begin(); it != m_entries.end();) {
-        const double elapsed = elapsedSince(it->since);
+        const double elapsed = m_scheduler.secondsSince(it->since);
         if (it->phase == Phase::removing) {
             const double opacity = removalOpacity(elapsed);
             if (opacity <= 0) {
@@ -419,11 +414,11 @@ void NotchRootView::frame()
     // The whole content: the leave animation, the growth blur, suppression.
     const double leave = leavingProgress();
     const double suppression = suppressionOpacity();
-    if (m_suppressionStart && elapsedSince(*m_suppressionStart) >= suppressionFadeDuration)
+    if (m_suppressionStart && m_scheduler.secondsSince(*m_suppressionStart) >= suppressionFadeDuration)
         m_suppressionStart.reset();
     m_container->setScale(1 - leavingShrink * leave);
     m_container->setOpacity((1 - leave) * suppression);
-    if (m_blurStart && elapsedSince(*m_blurStart) >= blurClearDuration)
+    if (m_blurStart && m_scheduler.secondsSince(*m_blurStart) >= blurClearDuration)
         m_blurStart.reset();
     const double blur = contentBlurRadius() + leavingBlur * leave;
     m_containerBlur->setBlurRadius(blur);

@@ -4,7 +4,6 @@
 #include "Notch/NotchState.h"
 #include "Support/Scheduler.h"
 
-#include <QDateTime>
 #include <QGraphicsObject>
 #include <QProperty>
 #include <QPropertyNotifier>
@@ -103,7 +102,7 @@ private:
         QGraphicsBlurEffect *blur = nullptr;
         std::function<void(const QSizeF &)> resize;
         Phase phase = Phase::shown;
-        QDateTime since;
+        MonotonicTime since;
     };
 
     NotchGeometry geometryOf(NotchState state) const;
@@ -118,7 +117,6 @@ private:
     void startFrames();
     void frame();
     bool isMoving() const;
-    double elapsedSince(const QDateTime &start) const;
 
     NotchViewModel &m_viewModel;
     Scheduler &m_scheduler;
@@ -138,12 +136,12 @@ private:
     std::optional<NotchState> m_leavingState;
     // The leave animation: from which progress and since when; none at rest
     // (progress 0).
-    std::optional<std::pair<double, QDateTime>> m_leave;
+    std::optional<std::pair<double, MonotonicTime>> m_leave;
     Delay m_leaveWork;
-    std::optional<QDateTime> m_blurStart;
+    std::optional<MonotonicTime> m_blurStart;
     // Suppression fade: the opacity it started from, its target and start.
     double m_suppressionFrom = 1;
     double m_suppressionTarget = 1;
-    std::optional<QDateTime> m_suppressionStart;
+    std::optional<MonotonicTime> m_suppressionStart;
     RepeatingTimer m_frames;
 };

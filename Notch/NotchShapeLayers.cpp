@@ -149,7 +149,7 @@ void NotchShapeLayers::animate(const NotchGeometry &target)
         set(target);
         return;
     }
-    const QDateTime now = m_scheduler.now();
+    const MonotonicTime now = m_scheduler.monotonicNow();
     // An interrupted morph continues from what is on screen, so the outline
     // never jumps; a finished one yields its target.
     const NotchGeometry start = m_morph ? m_morph->value(now) : *m_current;
@@ -187,7 +187,7 @@ void NotchShapeLayers::fade(Fade &fade, qreal target, double duration)
     // A fade that interrupts another starts from the opacity on screen.
     fade.from = fade.item->opacity();
     fade.target = target;
-    fade.start = m_scheduler.now();
+    fade.start = m_scheduler.monotonicNow();
     fade.duration = duration;
     fade.isRunning = true;
     startFrames();
@@ -205,17 +205,17 @@ void NotchShapeLayers::frame()
         m_frames.stop();
         return;
     }
-    const QDateTime now = m_scheduler.now();
+    const MonotonicTime now = m_scheduler.monotonicNow();
 
     if (m_isMorphing) {
         show(pathFor(m_morph->value(now)));
-        m_isMorphing = m_morph->start.msecsTo(now) / 1000.0 < m_morph->duration();
+        m_isMorphing = m_morph->start.secondsTo(now) < m_morph->duration();
     }
 
     for (Fade *fade : {&m_shadowFade, &m_outlineFade, &m_canvasFade, &m_contentFade}) {
         if (!fade->isRunning)
             continue;
-        const double progress = std::clamp(fade->start.msecsTo(now) / 1000.0 / fade->duration, 0.0, 1.0);
+        const double progress = std::clamp(fade->start.secondsTo(now) / fade->duration, 0.0, 1.0);
         fade->item->setOpacity(fade->from + (fade->target - fade->from) * easeInEaseOut().valueForProgress(progress));
         fade->isRunning = progress < 1;
     }

@@ -5,7 +5,6 @@
 #include "Notch/NotchMorph.h"
 #include "Support/Scheduler.h"
 
-#include <QDateTime>
 #include <QGraphicsObject>
 #include <QObject>
 #include <QPainterPath>
@@ -68,7 +67,7 @@ private:
         QGraphicsItem *item = nullptr;
         qreal from = 1;
         qreal target = 1;
-        QDateTime start;
+        MonotonicTime start;
         double duration = 0;
         bool isRunning = false;
     };

@@ -96,7 +96,7 @@ PlayerTimeRow::PlayerTimeRow(AppModel &app, QGraphicsItem *parent)
         nowPlaying.bindableSourceFilter().value();
         nowPlaying.bindableBundleIdentifier().value();
         return Inputs{nowPlaying.hasMedia(), nowPlaying.bindableIsPlaying().value(), nowPlaying.bindableDuration().value(),
-                      nowPlaying.elapsed(m_app.services().scheduler.now())};
+                      nowPlaying.elapsed(m_app.services().scheduler.monotonicNow())};
     });
     m_inputsNotifier = m_inputs.addNotifier([this] {
         updateTicking();
@@ -119,7 +119,7 @@ void PlayerTimeRow::setWidth(double width)
 PlayerTimeRow::Content PlayerTimeRow::content() const
 {
     const Inputs inputs = m_inputs.value();
-    return content(inputs.hasMedia, inputs.duration, m_app.nowPlaying.elapsed(m_app.services().scheduler.now()), m_dragFraction);
+    return content(inputs.hasMedia, inputs.duration, m_app.nowPlaying.elapsed(m_app.services().scheduler.monotonicNow()), m_dragFraction);
 }
 
 double PlayerTimeRow::capsuleHeightNow() const

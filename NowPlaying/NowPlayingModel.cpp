@@ -3,6 +3,7 @@
 #include "Platform/ApplicationIdentifiers.h"
 #include "Platform/WindowServer.h"
 #include "Platform/Workspace.h"
+#include "Support/EpochTime.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -36,11 +37,6 @@ QString stringOf(const QJsonValue &value)
     return value.isString() ? value.toString() : QString();
 }
 
-double secondsBetween(const QDateTime &from, const QDateTime &to)
-{
-    return static_cast<double>(from.msecsTo(to)) / 1000.0;
-}
-
 bool isBlank(QChar character)
 {
     return character == u'\t' || character.category() == QChar::Separator_Space;
@@ -53,7 +49,7 @@ NowPlayingModel::NowPlayingModel(Scheduler &scheduler, Workspace &workspace, Win
     , m_workspace(workspace)
     , m_windowServer(windowServer)
     , m_runner(runner ? std::move(runner) : [](std::function<void()> work) { QThreadPool::globalInstance()->start(std::move(work)); })
-    , m_snapshotDate(scheduler.now())
+    , m_snapshotDate(scheduler.monotonicNow())
     , m_idleWork(scheduler)
     , m_self(std::make_shared<NowPlayingModel *>(this))
 {
@@ -89,7 +85,7 @@ void NowPlayingModel::handle(const QJsonObject &message)
 {
     if (stringOf(message.value(u"type")) != u"state")
         return;
-    const QDateTime now = m_scheduler.now();
+    const MonotonicTime now = m_scheduler.monotonicNow();
 
     bool playing = finiteNumber(message.value(u"playing")).value_or(0) != 0;
     if (m_pendingPlayState) {
@@ -108,11 +104,14 @@ void NowPlayingModel::handle(const QJsonObject &message)
     m_rate = rate != 0 ? rate : 1;
 
     if (const std::optional<double> elapsed = finiteNumber(message.value(u"elapsed"))) {
+        // The bridge stamps the position with the wall clock; held on the
+        // monotonic clock, it keeps moving steadily when the wall clock steps.
         const std::optional<double> timestamp = finiteNumber(message.value(u"timestamp"));
-        const QDateTime stamp = timestamp ? QDateTime::fromMSecsSinceEpoch(std::llround(*timestamp * 1000.0)) : now;
+        const std::optional<QDateTime> date = timestamp ? EpochTime::fromSeconds(*timestamp) : std::nullopt;
+        const MonotonicTime stamp = date ? m_scheduler.monotonicAt(*date) : now;
         // A pause report that is not newer than what we hold describes the
         // past: keep the position where it visibly is.
-        if (!playing && secondsBetween(m_snapshotDate.value(), stamp) <= staleReportWindow) {
+        if (!playing && m_snapshotDate.value().secondsTo(stamp) <= staleReportWindow) {
             if (m_isPlaying) {
                 m_elapsedSnapshot = NowPlayingModel::elapsed(now);
                 m_snapshotDate = now;
@@ -164,11 +163,11 @@ bool NowPlayingModel::hasMedia() const
     return !filter || m_bundleIdentifier.value() == filter;
 }
 
-double NowPlayingModel::elapsed(const QDateTime &date) const
+double NowPlayingModel::elapsed(MonotonicTime date) const
 {
     double position = m_elapsedSnapshot.value();
     if (m_isPlaying.value())
-        position += secondsBetween(m_snapshotDate.value(), date) * m_rate.value();
+        position += m_snapshotDate.value().secondsTo(date) * m_rate.value();
     if (position <= 0)
         position = 0;
     const double duration = m_duration.value();
@@ -226,7 +225,7 @@ void NowPlayingModel::previousTrack()
 void NowPlayingModel::seek(double seconds)
 {
     m_elapsedSnapshot = seconds;
-    m_snapshotDate = m_scheduler.now();
+    m_snapshotDate = m_scheduler.monotonicNow();
     // QString::number ignores the user's locale: the bridge reads a point.
     send(QStringLiteral("seek ") + QString::number(seconds, 'f', 3));
 }
@@ -262,7 +261,7 @@ void NowPlayingModel::openSourceApp()
 
 void NowPlayingModel::setPlayingOptimistically(bool playing)
 {
-    const QDateTime now = m_scheduler.now();
+    const MonotonicTime now = m_scheduler.monotonicNow();
     if (playing != m_isPlaying.value()) {
         m_elapsedSnapshot = elapsed(now);
         m_snapshotDate = now;

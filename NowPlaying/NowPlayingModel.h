@@ -87,8 +87,9 @@ public:
     // The title is set and, with a source filter, the playing application
     // is the filtered one.
     bool hasMedia() const;
-    // The position in seconds at `date`, extrapolated from the last report.
-    double elapsed(const QDateTime &date) const;
+    // The position in seconds at `date` (monotonic clock), extrapolated from
+    // the last report.
+    double elapsed(MonotonicTime date) const;
     // The title, with Extras::hide without bracketed or dashed extras
     // ("(Remastered 2009)", "- Radio Edit"); a title that would be left
     // empty comes back whole.
@@ -113,7 +114,7 @@ public:
 private:
     struct PendingPlayState {
         bool value;
-        QDateTime until;
+        MonotonicTime until;
     };
     struct DecodedArtwork {
         QImage image;
@@ -151,7 +152,8 @@ private:
     QProperty<double> m_idleDuration{3.0};
     QProperty<std::optional<QString>> m_sourceFilter;
     QProperty<double> m_elapsedSnapshot{0};
-    QProperty<QDateTime> m_snapshotDate;
+    // On the monotonic clock: the extrapolation measures a duration.
+    QProperty<MonotonicTime> m_snapshotDate;
     QProperty<double> m_rate{1.0};
 
     std::unique_ptr<MediaBridgeProcess> m_bridge;

@@ -42,7 +42,7 @@ void ArtworkView::setArtwork(const QImage &image, int version)
         // shown now turns away, the new one turns in.
         m_previous = m_current;
         m_changeFlips = m_flips;
-        m_changeStart = m_scheduler.now();
+        m_changeStart = m_scheduler.monotonicNow();
     }
     m_version = version;
     m_current = Picture{image, {}, {}};
@@ -75,7 +75,7 @@ void ArtworkView::setDimmed(bool dimmed)
     m_hasDimmed = true;
     m_dimmed = dimmed;
     if (animate) {
-        m_dimStart = m_scheduler.now();
+        m_dimStart = m_scheduler.monotonicNow();
         startFrames();
     }
     update();
@@ -95,14 +95,14 @@ void ArtworkView::setSize(const QSizeF &size)
 double ArtworkView::dimAmount() const
 {
     const double target = m_dimmed ? 1.0 : 0.0;
-    return m_dimStart ? dimAmount(m_dimFrom, target, elapsedSince(*m_dimStart)) : target;
+    return m_dimStart ? dimAmount(m_dimFrom, target, m_scheduler.secondsSince(*m_dimStart)) : target;
 }
 
 std::optional<ArtworkView::Pose> ArtworkView::pose(Side side) const
 {
     if (!m_previous)
         return std::nullopt;
-    const double elapsed = elapsedSince(m_changeStart);
+    const double elapsed = m_scheduler.secondsSince(m_changeStart);
     return m_changeFlips ? flipPose(side, elapsed) : crossFadePose(side, elapsed);
 }
 
@@ -225,16 +225,11 @@ void ArtworkView::startFrames()
 
 void ArtworkView::frame()
 {
-    if (m_previous && elapsedSince(m_changeStart) >= springSettleDuration)
+    if (m_previous && m_scheduler.secondsSince(m_changeStart) >= springSettleDuration)
         m_previous.reset();
-    if (m_dimStart && elapsedSince(*m_dimStart) >= dimDuration)
+    if (m_dimStart && m_scheduler.secondsSince(*m_dimStart) >= dimDuration)
         m_dimStart.reset();
     if (!m_previous && !m_dimStart)
         m_frames.stop();
     update();
-}
-
-double ArtworkView::elapsedSince(const QDateTime &start) const
-{
-    return start.msecsTo(m_scheduler.now()) / 1000.0;
 }

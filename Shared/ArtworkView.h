@@ -2,7 +2,6 @@
 
 #include "Support/Scheduler.h"
 
-#include <QDateTime>
 #include <QGraphicsObject>
 #include <QImage>
 #include <QPixmap>
@@ -91,7 +90,6 @@ private:
     void drawPicture(QPainter &painter, const Picture &picture, double dim) const;
     void startFrames();
     void frame();
-    double elapsedSince(const QDateTime &start) const;
 
     Scheduler &m_scheduler;
     QSizeF m_size;
@@ -104,9 +102,9 @@ private:
     // The artwork being replaced, while the change moves.
     std::optional<Picture> m_previous;
     bool m_changeFlips = true;
-    QDateTime m_changeStart;
+    MonotonicTime m_changeStart;
     // The dimming fade: where it started, where it goes, since when.
     double m_dimFrom = 0;
-    std::optional<QDateTime> m_dimStart;
+    std::optional<MonotonicTime> m_dimStart;
     RepeatingTimer m_frames;
 };

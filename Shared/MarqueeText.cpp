@@ -155,7 +155,7 @@ void MarqueeText::updateScrolling()
 {
     const bool shown = scene() && isVisible();
     if (!m_scrollStart && overflows() && shown)
-        m_scrollStart = m_scheduler.now();
+        m_scrollStart = m_scheduler.monotonicNow();
     if (!m_scrollStart || !overflows() || !shown) {
         m_frames.stop();
         m_pauseEnd.cancel();
@@ -190,7 +190,7 @@ QVariant MarqueeText::itemChange(GraphicsItemChange change, const QVariant &valu
 
 double MarqueeText::elapsed() const
 {
-    return m_scrollStart ? m_scrollStart->msecsTo(m_scheduler.now()) / 1000.0 : 0.0;
+    return m_scrollStart ? m_scheduler.secondsSince(*m_scrollStart) : 0.0;
 }
 
 QRectF MarqueeText::boundingRect() const

@@ -3,7 +3,6 @@
 #include "Support/Scheduler.h"
 
 #include <QColor>
-#include <QDateTime>
 #include <QFont>
 #include <QGraphicsObject>
 #include <QList>
@@ -99,7 +98,7 @@ private:
     Qt::Alignment m_alignment = Qt::AlignCenter;
     QSizeF m_size;
     double m_textWidth = 0;
-    std::optional<QDateTime> m_scrollStart;
+    std::optional<MonotonicTime> m_scrollStart;
     RepeatingTimer m_frames;
     Delay m_pauseEnd;
     // The text drawn once at its natural size, copied at each frame.

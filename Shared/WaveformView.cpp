@@ -120,7 +120,7 @@ void WaveformView::applyAnimations(const Scales &present)
     // Each bar sinks from where it stands now.
     if (!m_isPlaying)
         m_stopFrom = present;
-    m_start = m_scheduler.now();
+    m_start = m_scheduler.monotonicNow();
     updateFrames();
     update();
 }
@@ -151,7 +151,7 @@ QVariant WaveformView::itemChange(GraphicsItemChange change, const QVariant &val
 
 double WaveformView::elapsed() const
 {
-    return m_start ? m_start->msecsTo(m_scheduler.now()) / 1000.0 : 0.0;
+    return m_start ? m_scheduler.secondsSince(*m_start) : 0.0;
 }
 
 QRectF WaveformView::boundingRect() const

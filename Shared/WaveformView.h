@@ -4,7 +4,6 @@
 #include "Support/Scheduler.h"
 
 #include <QColor>
-#include <QDateTime>
 #include <QGraphicsObject>
 #include <QList>
 
@@ -90,7 +89,7 @@ private:
     // The scales each bar sinks from, and when the current state began; no
     // start before the first layout with a height.
     std::array<double, barCount> m_stopFrom{};
-    std::optional<QDateTime> m_start;
+    std::optional<MonotonicTime> m_start;
     RepeatingTimer m_frames;
     quint64 m_frameCount = 0;
 };

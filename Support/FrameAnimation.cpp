@@ -12,7 +12,7 @@ FrameAnimation::FrameAnimation(Scheduler &scheduler, double duration, std::funct
 
 void FrameAnimation::start()
 {
-    m_start = m_scheduler.now();
+    m_start = m_scheduler.monotonicNow();
     m_ticks.start(1.0 / framesPerSecond, [this] {
         if (progress() >= 1.0)
             m_ticks.stop();
@@ -29,7 +29,7 @@ double FrameAnimation::progress() const
 {
     if (!m_ticks.isActive() || m_duration <= 0)
         return 1.0;
-    const double linear = std::clamp(m_start.msecsTo(m_scheduler.now()) / 1000.0 / m_duration, 0.0, 1.0);
+    const double linear = std::clamp(m_scheduler.secondsSince(m_start) / m_duration, 0.0, 1.0);
     // Ease-out (cubic): quick at first, settling at the end, like the
     // springs these fades stand for.
     const double remaining = 1.0 - linear;

@@ -2,8 +2,6 @@
 
 #include "Support/Scheduler.h"
 
-#include <QDateTime>
-
 #include <functional>
 
 // A progress from 0 to 1 over a fixed duration, advanced by a frame tick
@@ -29,5 +27,5 @@ private:
     double m_duration;
     std::function<void()> m_frame;
     RepeatingTimer m_ticks;
-    QDateTime m_start;
+    MonotonicTime m_start;
 };

@@ -3,7 +3,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace {
@@ -11,14 +13,42 @@ qint64 millisecondsFor(double seconds)
 {
     if (!std::isfinite(seconds) || seconds <= 0)
         return 0;
-    // Cap at about 24 days, the largest interval a Qt timer accepts.
+    // Cap at about 23 days, below the largest interval a Qt timer accepts.
     return static_cast<qint64>(std::ceil(std::min(seconds, 2.0e6) * 1000.0));
 }
 } // namespace
 
-Scheduler::Token Scheduler::scheduleAfter(double seconds, std::function<void()> work)
+MonotonicTime Scheduler::deadlineAfter(double seconds) const
 {
-    return scheduleAt(now().addMSecs(millisecondsFor(seconds)), std::move(work));
+    return monotonicNow().addMSecs(millisecondsFor(seconds));
+}
+
+Scheduler::Token Scheduler::observeWallClockSteps(std::function<void()> observer)
+{
+    const Token token = nextToken();
+    m_stepObservers.emplace_back(token, std::move(observer));
+    return token;
+}
+
+void Scheduler::cancel(Token token)
+{
+    std::erase_if(m_stepObservers, [token](const auto &observer) { return observer.first == token; });
+    cancelWork(token);
+}
+
+void Scheduler::notifyWallClockStep()
+{
+    // An observer may cancel itself or another one while being told.
+    std::vector<Token> tokens;
+    for (const auto &observer : m_stepObservers)
+        tokens.push_back(observer.first);
+    for (const Token token : tokens) {
+        const auto it = std::find_if(m_stepObservers.begin(), m_stepObservers.end(), [token](const auto &observer) { return observer.first == token; });
+        if (it != m_stepObservers.end()) {
+            auto observer = it->second;
+            observer();
+        }
+    }
 }
 
 Delay::Delay(Scheduler &scheduler)
@@ -33,16 +63,27 @@ Delay::~Delay()
 
 void Delay::start(double seconds, std::function<void()> work)
 {
-    startAt(m_scheduler.now().addMSecs(millisecondsFor(seconds)), std::move(work));
+    startAt(m_scheduler.deadlineAfter(seconds), std::move(work));
+}
+
+void Delay::startAt(MonotonicTime deadline, std::function<void()> work)
+{
+    cancel();
+    m_token = m_scheduler.scheduleAt(deadline, clearingToken(std::move(work)));
 }
 
 void Delay::startAt(const QDateTime &deadline, std::function<void()> work)
 {
     cancel();
-    m_token = m_scheduler.scheduleAt(deadline, [this, work = std::move(work)] {
+    m_token = m_scheduler.scheduleAt(deadline, clearingToken(std::move(work)));
+}
+
+std::function<void()> Delay::clearingToken(std::function<void()> work)
+{
+    return [this, work = std::move(work)] {
         m_token = 0;
         work();
-    });
+    };
 }
 
 void Delay::cancel()
@@ -67,7 +108,7 @@ void RepeatingTimer::start(double intervalSeconds, std::function<void()> tick)
     stop();
     m_interval = intervalSeconds;
     m_tick = std::move(tick);
-    arm(m_scheduler.now().addMSecs(std::max<qint64>(1, millisecondsFor(m_interval))));
+    arm(m_scheduler.monotonicNow().addMSecs(std::max<qint64>(1, millisecondsFor(m_interval))));
 }
 
 void RepeatingTimer::stop()
@@ -77,15 +118,26 @@ void RepeatingTimer::stop()
     m_token = 0;
 }
 
-void RepeatingTimer::arm(const QDateTime &deadline)
+void RepeatingTimer::arm(MonotonicTime deadline)
 {
     m_token = m_scheduler.scheduleAt(deadline, [this, deadline] {
-        const QDateTime next = deadline.addMSecs(std::max<qint64>(1, millisecondsFor(m_interval)));
+        const MonotonicTime next = deadline.addMSecs(std::max<qint64>(1, millisecondsFor(m_interval)));
         // Re-arm before ticking: the tick may stop or restart the timer.
-        arm(std::max(next, m_scheduler.now()));
+        arm(std::max(next, m_scheduler.monotonicNow()));
         auto tick = m_tick;
         tick();
     });
+}
+
+WallClockWatch::WallClockWatch(Scheduler &scheduler, std::function<void()> onStep)
+    : m_scheduler(scheduler)
+    , m_token(scheduler.observeWallClockSteps(std::move(onStep)))
+{
+}
+
+WallClockWatch::~WallClockWatch()
+{
+    m_scheduler.cancel(m_token);
 }
 
 struct QtScheduler::Private {
@@ -93,17 +145,17 @@ struct QtScheduler::Private {
         // Deleted later: the timer may be inside its own timeout signal.
         ~Pending() { timer->deleteLater(); }
         QTimer *timer = new QTimer;
-        QDateTime deadline;
+        MonotonicTime due;
+        std::optional<QDateTime> wallDeadline;
         std::function<void()> work;
     };
 
     QtScheduler *owner = nullptr;
-    Token nextToken = 1;
     std::unordered_map<Token, std::unique_ptr<Pending>> pending;
 
     void arm(Pending &entry)
     {
-        const qint64 remaining = std::max<qint64>(0, owner->now().msecsTo(entry.deadline));
+        const qint64 remaining = std::max<qint64>(0, owner->monotonicNow().msecsTo(entry.due));
         entry.timer->start(static_cast<int>(std::min<qint64>(remaining, std::numeric_limits<int>::max())));
     }
 
@@ -112,15 +164,34 @@ struct QtScheduler::Private {
         auto it = pending.find(token);
         if (it == pending.end())
             return;
-        // Timers can fire a little early after a suspend or a clock change;
-        // deadlines must not run early, so wait for the rest.
-        if (owner->now() < it->second->deadline) {
-            arm(*it->second);
+        Pending &entry = *it->second;
+        // A wall deadline goes by the wall clock alone: when the clock has
+        // stepped back since the timer was armed, it waits for the rest.
+        const bool early = entry.wallDeadline ? owner->now() < *entry.wallDeadline : owner->monotonicNow() < entry.due;
+        if (early) {
+            if (entry.wallDeadline)
+                entry.due = owner->monotonicAt(*entry.wallDeadline);
+            arm(entry);
             return;
         }
-        std::function<void()> work = std::move(it->second->work);
+        std::function<void()> work = std::move(entry.work);
         pending.erase(it);
         work();
+    }
+
+    Token add(MonotonicTime due, std::optional<QDateTime> wallDeadline, std::function<void()> work)
+    {
+        const Token token = owner->nextToken();
+        auto entry = std::make_unique<Pending>();
+        entry->due = due;
+        entry->wallDeadline = std::move(wallDeadline);
+        entry->work = std::move(work);
+        entry->timer->setSingleShot(true);
+        entry->timer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(entry->timer, &QTimer::timeout, entry->timer, [this, token] { fire(token); });
+        arm(*entry);
+        pending.emplace(token, std::move(entry));
+        return token;
     }
 };
 
@@ -137,28 +208,43 @@ QDateTime QtScheduler::now() const
     return QDateTime::currentDateTime();
 }
 
-Scheduler::Token QtScheduler::scheduleAt(const QDateTime &deadline, std::function<void()> work)
+MonotonicTime QtScheduler::monotonicNow() const
 {
-    const Token token = d->nextToken++;
-    auto entry = std::make_unique<Private::Pending>();
-    entry->deadline = deadline;
-    entry->work = std::move(work);
-    entry->timer->setSingleShot(true);
-    entry->timer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(entry->timer, &QTimer::timeout, entry->timer, [this, token] { d->fire(token); });
-    d->arm(*entry);
-    d->pending.emplace(token, std::move(entry));
-    return token;
+    // CLOCK_MONOTONIC, the clock of Qt's timers.
+    const auto sinceBoot = std::chrono::steady_clock::now().time_since_epoch();
+    return MonotonicTime::fromMSecs(std::chrono::duration_cast<std::chrono::milliseconds>(sinceBoot).count());
 }
 
-void QtScheduler::cancel(Token token)
+Scheduler::Token QtScheduler::scheduleAt(MonotonicTime deadline, std::function<void()> work)
+{
+    return d->add(deadline, std::nullopt, std::move(work));
+}
+
+Scheduler::Token QtScheduler::scheduleAt(const QDateTime &deadline, std::function<void()> work)
+{
+    return d->add(monotonicAt(deadline), deadline, std::move(work));
+}
+
+void QtScheduler::wallClockStepped()
+{
+    for (auto &[token, entry] : d->pending) {
+        if (entry->wallDeadline) {
+            entry->due = monotonicAt(*entry->wallDeadline);
+            d->arm(*entry);
+        }
+    }
+    notifyWallClockStep();
+}
+
+void QtScheduler::cancelWork(Token token)
 {
     d->pending.erase(token);
 }
 
 struct ManualScheduler::Entry {
     Token token;
-    QDateTime deadline;
+    MonotonicTime due;
+    std::optional<QDateTime> wallDeadline;
     std::function<void()> work;
 };
 
@@ -169,37 +255,69 @@ ManualScheduler::ManualScheduler(const QDateTime &start)
 
 ManualScheduler::~ManualScheduler() = default;
 
-Scheduler::Token ManualScheduler::scheduleAt(const QDateTime &deadline, std::function<void()> work)
+Scheduler::Token ManualScheduler::add(MonotonicTime due, std::optional<QDateTime> wallDeadline, std::function<void()> work)
 {
-    const Token token = m_nextToken++;
-    m_entries.push_back(std::make_unique<Entry>(Entry{token, deadline, std::move(work)}));
+    const Token token = nextToken();
+    m_entries.push_back(std::make_unique<Entry>(Entry{token, due, std::move(wallDeadline), std::move(work)}));
     return token;
 }
 
-void ManualScheduler::cancel(Token token)
+Scheduler::Token ManualScheduler::scheduleAt(MonotonicTime deadline, std::function<void()> work)
+{
+    return add(deadline, std::nullopt, std::move(work));
+}
+
+Scheduler::Token ManualScheduler::scheduleAt(const QDateTime &deadline, std::function<void()> work)
+{
+    return add(monotonicAt(deadline), deadline, std::move(work));
+}
+
+void ManualScheduler::cancelWork(Token token)
 {
     std::erase_if(m_entries, [token](const auto &entry) { return entry->token == token; });
 }
 
 void ManualScheduler::advance(double seconds)
 {
-    advanceTo(m_now.addMSecs(millisecondsFor(seconds)));
+    advanceMSecs(millisecondsFor(seconds));
 }
 
 void ManualScheduler::advanceTo(const QDateTime &target)
 {
+    advanceMSecs(std::max<qint64>(0, m_now.msecsTo(target)));
+}
+
+void ManualScheduler::advanceMSecs(qint64 msecs)
+{
+    const MonotonicTime target = m_monotonic.addMSecs(msecs);
+    auto moveTo = [this](MonotonicTime time) {
+        if (time <= m_monotonic)
+            return;
+        m_now = m_now.addMSecs(m_monotonic.msecsTo(time));
+        m_monotonic = time;
+    };
     for (;;) {
         auto due = std::min_element(m_entries.begin(), m_entries.end(), [](const auto &a, const auto &b) {
-            return a->deadline != b->deadline ? a->deadline < b->deadline : a->token < b->token;
+            return a->due != b->due ? a->due < b->due : a->token < b->token;
         });
-        if (due == m_entries.end() || (*due)->deadline > target)
+        if (due == m_entries.end() || (*due)->due > target)
             break;
         std::unique_ptr<Entry> entry = std::move(*due);
         m_entries.erase(due);
-        m_now = std::max(m_now, entry->deadline);
+        moveTo(entry->due);
         entry->work();
     }
-    m_now = std::max(m_now, target);
+    moveTo(target);
+}
+
+void ManualScheduler::setNow(const QDateTime &now)
+{
+    m_now = now;
+    for (const auto &entry : m_entries) {
+        if (entry->wallDeadline)
+            entry->due = monotonicAt(*entry->wallDeadline);
+    }
+    notifyWallClockStep();
 }
 
 int ManualScheduler::pendingCount() const

@@ -1,5 +1,6 @@
 #include "Platform/Linux/LinuxPlatform.h"
 
+#include "Platform/Linux/ClockStepWatcher.h"
 #include "Platform/Linux/CursorPointer.h"
 #include "Platform/Linux/DBusNotifications.h"
 #include "Platform/Linux/LinuxBacklights.h"
@@ -145,6 +146,7 @@ std::unique_ptr<Backlights> makeBacklights()
 
 struct LinuxPlatform::Private {
     QtScheduler scheduler;
+    ClockStepWatcher clockSteps{[this] { scheduler.wallClockStepped(); }};
     JsonUserDefaults defaults;
     std::unique_ptr<DistributedNotifications> notifications = makeNotifications();
     std::unique_ptr<XcbConnection> x11 = openDisplay();
@@ -164,6 +166,9 @@ struct LinuxPlatform::Private {
 LinuxPlatform::LinuxPlatform()
     : d(std::make_unique<Private>())
 {
+    // The monotonic clock stands still during sleep: after a wake the wall
+    // clock has moved on against it, which is a step.
+    d->workspace.observeWake([this] { d->scheduler.wallClockStepped(); });
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

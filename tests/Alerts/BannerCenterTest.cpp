@@ -104,6 +104,29 @@ TEST_F(BannerCenterTest, ABannerStaysItsDurationAndAtLeastOneSecond)
     }
 }
 
+TEST_F(BannerCenterTest, StepsOfTheWallClockNeitherHoldNorShortenABannerNorTheGap)
+{
+    const QList<std::pair<const char *, qint64>> steps{{"back a minute", -60}, {"forward a minute", 60}, {"back a day", -86400}};
+    for (const auto &[name, seconds] : steps) {
+        SCOPED_TRACE(name);
+        center.show(banner(QStringLiteral("timed"), std::nullopt, 2));
+        center.show(banner(QStringLiteral("next"), std::nullopt, 2));
+        scheduler.advance(1);
+        scheduler.setNow(scheduler.now().addSecs(seconds));
+        scheduler.advance(0.999);
+        EXPECT_EQ(currentTitle(), QStringLiteral("timed"));
+        scheduler.advance(0.001);
+        EXPECT_FALSE(center.current()) << "hidden after 2 s of the monotonic clock";
+
+        scheduler.advance(0.2);
+        scheduler.setNow(scheduler.now().addSecs(seconds));
+        scheduler.advance(0.15);
+        EXPECT_EQ(currentTitle(), QStringLiteral("next")) << "the gap between banners is a duration too";
+        center.dismiss();
+        scheduler.advance(1);
+    }
+}
+
 TEST_F(BannerCenterTest, HoveringHoldsTheBannerUntilTwoSecondsAfterThePointerLeaves)
 {
     center.show(banner(QStringLiteral("hovered"), std::nullopt, 6));

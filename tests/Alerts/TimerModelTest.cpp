@@ -22,13 +22,13 @@ protected:
 
 TEST_F(TimerModelTest, RunsUntilItsEndAndCallsOnFinishOnce)
 {
-    const QDateTime start = scheduler.now();
+    const MonotonicTime start = scheduler.monotonicNow();
     int endDateChanges = 0;
     const QPropertyNotifier notifier = timers.bindableEndDate().addNotifier([&] { ++endDateChanges; });
 
     timers.start(10);
     EXPECT_TRUE(timers.isRunning());
-    EXPECT_EQ(timers.endDate(), start.addSecs(600));
+    EXPECT_EQ(timers.endDate(), start.addMSecs(600 * 1000));
     EXPECT_EQ(timers.duration(), 600);
     EXPECT_EQ(timers.remaining(), 600);
 
@@ -99,12 +99,28 @@ TEST(TimerModel, FinishingWithoutAHandlerIsHarmless)
     EXPECT_FALSE(timers.isRunning());
 }
 
+TEST_F(TimerModelTest, TheCountdownIsADurationThatWallClockStepsLeaveAlone)
+{
+    for (const qint64 step : {-3600, 3600}) {
+        SCOPED_TRACE(step);
+        timers.start(1);
+        scheduler.advance(10);
+        scheduler.setNow(scheduler.now().addSecs(step));
+        EXPECT_EQ(timers.remaining(), 50);
+        scheduler.advance(49.999);
+        EXPECT_TRUE(timers.isRunning());
+        scheduler.advance(0.001);
+        EXPECT_FALSE(timers.isRunning());
+    }
+    EXPECT_EQ(finished, 2);
+}
+
 TEST_F(TimerModelTest, LengthsThatAreNoNumberEndAtOnce)
 {
     for (const double minutes : {std::nan(""), -3.0, -std::numeric_limits<double>::infinity()}) {
         SCOPED_TRACE(minutes);
         timers.start(minutes);
-        EXPECT_EQ(timers.endDate(), scheduler.now());
+        EXPECT_EQ(timers.endDate(), scheduler.monotonicNow());
         scheduler.advance(0);
         EXPECT_FALSE(timers.isRunning());
     }

@@ -139,12 +139,12 @@ TEST_F(AppDelegateTest, TimerItemsStartReplaceAndCancelTheCountdown)
     item(*menu(), QStringLiteral("25 minutos"))->trigger();
     EXPECT_TRUE(model().timers.isRunning());
     EXPECT_EQ(model().timers.duration(), 1500);
-    EXPECT_EQ(model().timers.endDate(), platform.scheduler.now().addSecs(1500));
+    EXPECT_EQ(model().timers.endDate(), platform.scheduler.monotonicNow().addMSecs(1500 * 1000));
 
     platform.scheduler.advance(60);
     item(*menu(), QStringLiteral("1 minuto"))->trigger();
     EXPECT_EQ(model().timers.duration(), 60);
-    EXPECT_EQ(model().timers.endDate(), platform.scheduler.now().addSecs(60)) << "the running countdown was replaced";
+    EXPECT_EQ(model().timers.endDate(), platform.scheduler.monotonicNow().addMSecs(60 * 1000)) << "the running countdown was replaced";
 
     item(*menu(), QStringLiteral("Cancelar timer"))->trigger();
     EXPECT_FALSE(model().timers.isRunning());

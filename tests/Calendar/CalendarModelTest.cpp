@@ -366,6 +366,39 @@ TEST_F(CalendarModelTest, WakingReplansTheChimeFromTheNewTime)
     EXPECT_EQ(platform.soundPlayer.played(), QStringList{QStringLiteral("Hero")});
 }
 
+TEST_F(CalendarModelTest, StepsOfTheWallClockReplanTheDayTheCountdownAndTheChime)
+{
+    preferences.hourlyChime.setValue(true);
+    preferences.soundOnEvent.setValue(false);
+    addEvent(QStringLiteral("Hoje"), at(13, 0), at(14, 0));
+    addEvent(QStringLiteral("Amanhã"), QDateTime(QDate(2026, 3, 3), QTime(10, 0)), QDateTime(QDate(2026, 3, 3), QTime(11, 0)));
+    model.start();
+    ASSERT_EQ(titles(model.events()), QStringList{QStringLiteral("Hoje")});
+
+    // Set forward into tomorrow: tomorrow's events and countdown at once.
+    platform.scheduler.setNow(QDateTime(QDate(2026, 3, 3), QTime(9, 50)));
+    EXPECT_EQ(model.today().date(), QDate(2026, 3, 3));
+    EXPECT_EQ(titles(model.events()), QStringList{QStringLiteral("Amanhã")});
+    EXPECT_EQ(countdownTitle(), QStringLiteral("Amanhã"));
+
+    // Set back to the evening before: that day, then the change of day and
+    // the chime at its midnight, not at tomorrow's hours.
+    platform.scheduler.setNow(QDateTime(QDate(2026, 3, 1), QTime(23, 59, 30)));
+    EXPECT_EQ(model.today().date(), QDate(2026, 3, 1));
+    EXPECT_TRUE(model.events().isEmpty());
+    EXPECT_EQ(countdownTitle(), std::nullopt);
+    platform.scheduler.advance(29.999);
+    EXPECT_TRUE(platform.soundPlayer.played().isEmpty());
+    platform.scheduler.advance(0.001);
+    EXPECT_EQ(model.today().date(), QDate(2026, 3, 2));
+    EXPECT_EQ(titles(model.events()), QStringList{QStringLiteral("Hoje")});
+    EXPECT_EQ(platform.soundPlayer.played(), QStringList{QStringLiteral("Hero")});
+
+    // A step within the day moves the boundaries of the countdown with it.
+    platform.scheduler.setNow(at(12, 50));
+    EXPECT_EQ(countdownTitle(), QStringLiteral("Hoje"));
+}
+
 TEST_F(CalendarModelTest, ReloadsOnStoreChangesTheNewDayAndPermissionChanges)
 {
     model.start();

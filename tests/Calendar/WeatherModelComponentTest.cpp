@@ -65,7 +65,7 @@ TEST_F(WeatherModelTest, SendsTheForecastRequestAndAppliesTheAnswer)
     EXPECT_FALSE(model.isDay());
     EXPECT_EQ(model.precipitationChance(), 40);
     EXPECT_EQ(model.sunEvent(), (WeatherModel::SunEvent{QStringLiteral("sunrise.fill"), QStringLiteral("06:10")}));
-    EXPECT_EQ(model.lastFetch(), at(9, 0));
+    EXPECT_EQ(model.lastFetch(), scheduler.monotonicNow());
 }
 
 TEST_F(WeatherModelTest, BadAnswersKeepTheLastGoodWeatherAndLogOneLine)

@@ -6,7 +6,7 @@ namespace {
 
 const NotchGeometry closed{190, 24, 6, 8.16};
 const NotchGeometry open{490, 174, 14, 30};
-const QDateTime start(QDate(2026, 3, 2), QTime(9, 0));
+const MonotonicTime start = MonotonicTime::fromMSecs(1000);
 
 NotchMorph morph(const NotchGeometry &from, const NotchGeometry &to, std::optional<QSizeF> hardwareNotch = std::nullopt)
 {

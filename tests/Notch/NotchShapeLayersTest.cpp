@@ -95,10 +95,10 @@ TEST_F(NotchShapeLayersTest, AnimatingToWhatIsShownDoesNothing)
 TEST_F(NotchShapeLayersTest, InterruptedMorphContinuesFromWhatIsShown)
 {
     layers.set(closed);
-    const QDateTime started = scheduler.now();
+    const MonotonicTime started = scheduler.monotonicNow();
     layers.animate(open);
     scheduler.advance(0.2);
-    const NotchGeometry onScreen = NotchMorph{closed, open, started, std::nullopt}.value(scheduler.now());
+    const NotchGeometry onScreen = NotchMorph{closed, open, started, std::nullopt}.value(scheduler.monotonicNow());
 
     layers.animate(closed);
     EXPECT_EQ(shown(), centred(onScreen));

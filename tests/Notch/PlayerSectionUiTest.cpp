@@ -199,7 +199,7 @@ TEST_F(PlayerSectionUi, ScrubBarSeeksOnceOnRelease)
     const QRectF track = bar();
     // A press and release without movement seeks to the pressed point.
     driver.click(QPointF(track.left() + track.width() * 0.75, track.center().y()));
-    EXPECT_NEAR(app.nowPlaying.elapsed(platform.scheduler.now()), 150, 0.01);
+    EXPECT_NEAR(app.nowPlaying.elapsed(platform.scheduler.monotonicNow()), 150, 0.01);
 
     // While dragging, the times follow the pointer and nothing is sent.
     driver.press(QPointF(track.left() + 10, track.center().y()));
@@ -208,12 +208,12 @@ TEST_F(PlayerSectionUi, ScrubBarSeeksOnceOnRelease)
     EXPECT_DOUBLE_EQ(*section->timeRow()->dragFraction(), 1);
     EXPECT_EQ(section->timeRow()->content().elapsedText, QStringLiteral("3:20"));
     EXPECT_EQ(section->timeRow()->content().remainingText, QStringLiteral("-0:00"));
-    EXPECT_NEAR(app.nowPlaying.elapsed(platform.scheduler.now()), 150, 0.01);
+    EXPECT_NEAR(app.nowPlaying.elapsed(platform.scheduler.monotonicNow()), 150, 0.01);
     driver.drag(QPointF(track.left() - 40, track.center().y()));
     EXPECT_DOUBLE_EQ(*section->timeRow()->dragFraction(), 0);
     driver.release(QPointF(track.left() - 40, track.center().y()));
     EXPECT_FALSE(section->timeRow()->dragFraction());
-    EXPECT_DOUBLE_EQ(app.nowPlaying.elapsed(platform.scheduler.now()), 0);
+    EXPECT_DOUBLE_EQ(app.nowPlaying.elapsed(platform.scheduler.monotonicNow()), 0);
 }
 
 TEST_F(PlayerSectionUi, CapsuleThickensWhileDragging)

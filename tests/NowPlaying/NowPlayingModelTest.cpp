@@ -34,7 +34,7 @@ protected:
     }
     // Seconds since 1970 of the manual clock, `offset` seconds from now.
     double stamp(double offset = 0) const { return static_cast<double>(scheduler.now().toMSecsSinceEpoch()) / 1000.0 + offset; }
-    double position() const { return model.elapsed(scheduler.now()); }
+    double position() const { return model.elapsed(scheduler.monotonicNow()); }
 
     // Makes `application` (or nothing) frontmost, as a window activation does.
     void makeFrontmost(std::optional<Workspace::RunningApplication> application)
@@ -212,6 +212,32 @@ TEST_F(NowPlayingModelTest, TheOptimisticPlayStateHoldsForEightTenthsOfASecond)
     EXPECT_FALSE(model.isPlaying());
 }
 
+TEST_F(NowPlayingModelTest, StepsOfTheWallClockLeaveThePositionTheHoldAndTheIdleWaitAlone)
+{
+    model.setIdleDuration(3);
+    model.handle(state({{"playing", 1}, {"title", "Song"}, {"elapsed", 10}, {"timestamp", stamp()}}));
+    scheduler.advance(1);
+    scheduler.setNow(scheduler.now().addSecs(-60));
+    scheduler.advance(1);
+    EXPECT_DOUBLE_EQ(position(), 12);
+    // A report stamped by the bridge after the step reads on the new time.
+    model.handle(state({{"playing", 1}, {"title", "Song"}, {"elapsed", 20}, {"timestamp", stamp(-0.5)}}));
+    EXPECT_DOUBLE_EQ(position(), 20.5);
+
+    model.togglePlayPause();
+    scheduler.setNow(scheduler.now().addSecs(-60));
+    scheduler.advance(0.8);
+    model.handle(state({{"playing", 1}, {"title", "Song"}}));
+    EXPECT_TRUE(model.isPlaying()) << "the 0.8 s hold ended on the monotonic clock";
+
+    model.handle(state({{"playing", 0}, {"title", "Song"}}));
+    scheduler.setNow(scheduler.now().addSecs(-60));
+    scheduler.advance(2.999);
+    EXPECT_TRUE(model.isActive());
+    scheduler.advance(0.001);
+    EXPECT_FALSE(model.isActive());
+}
+
 TEST_F(NowPlayingModelTest, TogglingContinuesThePositionWhereItIs)
 {
     model.handle(state({{"playing", 1}, {"title", "Song"}, {"elapsed", 10}, {"timestamp", stamp()}}));
@@ -297,7 +323,7 @@ TEST_F(NowPlayingModelTest, ElapsedStaysWithinTheSong)
         scheduler.advance(10); // later than the row before, so never stale
         model.handle(state({{"playing", testCase.playing ? 1 : 0}, {"title", "Song"}, {"duration", testCase.duration},
                             {"elapsed", testCase.elapsed}, {"timestamp", stamp(1)}}));
-        EXPECT_DOUBLE_EQ(model.elapsed(scheduler.now().addMSecs(static_cast<qint64>((1 + testCase.after) * 1000))), testCase.expected);
+        EXPECT_DOUBLE_EQ(model.elapsed(scheduler.monotonicNow().addMSecs(static_cast<qint64>((1 + testCase.after) * 1000))), testCase.expected);
     }
 }
 

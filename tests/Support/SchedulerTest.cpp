@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
+
 TEST(ManualScheduler, RunsWorkAtItsDeadlineInDeadlineThenSchedulingOrder)
 {
     ManualScheduler scheduler;
@@ -165,6 +168,106 @@ TEST(RepeatingTimer, RestartInsideATickTakesTheNewInterval)
     EXPECT_EQ(ticks.at(2), start.addSecs(7));
     EXPECT_EQ(timer.interval(), 3);
     EXPECT_EQ(scheduler.pendingCount(), 1);
+}
+
+namespace {
+
+// Steps of the wall clock that the scheduler must ride out.
+const QList<std::pair<const char *, qint64>> wallSteps{
+    {"back a minute", -60}, {"forward a minute", 60}, {"back a day", -86400}, {"forward a day", 86400}};
+
+} // namespace
+
+TEST(ManualScheduler, RelativeDelaysAndRepeatingTimersRunOnTheMonotonicClockAcrossWallSteps)
+{
+    for (const auto &[name, seconds] : wallSteps) {
+        SCOPED_TRACE(name);
+        ManualScheduler scheduler;
+        const MonotonicTime start = scheduler.monotonicNow();
+        Delay delay(scheduler);
+        QList<MonotonicTime> ran;
+        delay.start(2, [&] { ran.append(scheduler.monotonicNow()); });
+        scheduler.scheduleAfter(3, [&] { ran.append(scheduler.monotonicNow()); });
+        RepeatingTimer timer(scheduler);
+        QList<MonotonicTime> ticks;
+        timer.start(1, [&] { ticks.append(scheduler.monotonicNow()); });
+
+        scheduler.advance(0.5);
+        const QDateTime stepped = scheduler.now().addSecs(seconds);
+        scheduler.setNow(stepped);
+        EXPECT_EQ(scheduler.now(), stepped);
+        EXPECT_EQ(scheduler.monotonicNow(), start.addMSecs(500)) << "a wall step leaves the monotonic clock alone";
+        scheduler.advance(1.499);
+        EXPECT_TRUE(ran.isEmpty());
+        scheduler.advance(2.001);
+        EXPECT_EQ(ran, (QList<MonotonicTime>{start.addMSecs(2000), start.addMSecs(3000)}));
+        EXPECT_EQ(ticks, (QList<MonotonicTime>{start.addMSecs(1000), start.addMSecs(2000), start.addMSecs(3000), start.addMSecs(4000)}));
+        EXPECT_EQ(scheduler.now(), stepped.addMSecs(3500)) << "advancing moves both clocks";
+    }
+}
+
+TEST(ManualScheduler, WallDeadlinesFollowEachStepAndNeverRunEarly)
+{
+    ManualScheduler scheduler(QDateTime(QDate(2026, 3, 2), QTime(9, 0)));
+    const QDateTime deadline(QDate(2026, 3, 2), QTime(10, 0));
+    QList<QDateTime> ran;
+    Delay delay(scheduler);
+    delay.startAt(deadline, [&] { ran.append(scheduler.now()); });
+
+    scheduler.advance(1800);
+    scheduler.setNow(QDateTime(QDate(2026, 3, 2), QTime(8, 0)));
+    scheduler.advance(7199.999);
+    EXPECT_TRUE(ran.isEmpty()) << "stepped back, the deadline is two hours away again";
+    scheduler.advance(0.001);
+    EXPECT_EQ(ran, QList<QDateTime>{deadline});
+
+    // Stepped past it, it runs at once; stepped back before it runs, it waits.
+    delay.startAt(deadline.addSecs(3600), [&] { ran.append(scheduler.now()); });
+    scheduler.setNow(deadline.addSecs(7200));
+    scheduler.advance(0);
+    ASSERT_EQ(ran.size(), 2);
+    EXPECT_EQ(ran.last(), deadline.addSecs(7200));
+    delay.startAt(deadline.addSecs(10800), [&] { ran.append(scheduler.now()); });
+    scheduler.setNow(deadline.addSecs(10801));
+    scheduler.setNow(deadline);
+    scheduler.advance(0);
+    EXPECT_EQ(ran.size(), 2);
+    EXPECT_TRUE(delay.isPending());
+}
+
+TEST(ManualScheduler, StepObserversHearEachStepUntilCancelled)
+{
+    ManualScheduler scheduler;
+    QList<QDateTime> heard;
+    std::optional<WallClockWatch> watch;
+    watch.emplace(scheduler, [&] { heard.append(scheduler.now()); });
+    Scheduler::Token selfCancelling = 0;
+    int once = 0;
+    selfCancelling = scheduler.observeWallClockSteps([&] {
+        ++once;
+        scheduler.cancel(selfCancelling);
+    });
+
+    scheduler.advance(60);
+    EXPECT_TRUE(heard.isEmpty()) << "the clock running is no step";
+    const QDateTime stepped = scheduler.now().addSecs(-30);
+    scheduler.setNow(stepped);
+    scheduler.setNow(stepped.addDays(1));
+    EXPECT_EQ(heard, (QList<QDateTime>{stepped, stepped.addDays(1)}));
+    EXPECT_EQ(once, 1);
+    watch.reset();
+    scheduler.setNow(stepped);
+    EXPECT_EQ(heard.size(), 2);
+}
+
+TEST(Scheduler, WallMomentsMapToTheMonotonicClockAsTheClocksStandNow)
+{
+    ManualScheduler scheduler;
+    scheduler.advance(10);
+    const QDateTime report = scheduler.now().addMSecs(-1500);
+    EXPECT_EQ(scheduler.monotonicAt(report), scheduler.monotonicNow().addMSecs(-1500));
+    EXPECT_EQ(scheduler.deadlineAfter(2.5), scheduler.monotonicNow().addMSecs(2500));
+    EXPECT_EQ(scheduler.deadlineAfter(std::nan("")), scheduler.monotonicNow());
 }
 
 TEST(ObservationLoop, CoalescesChangesIntoOneActionOnTheScheduler)
