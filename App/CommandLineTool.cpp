@@ -74,7 +74,8 @@ bool CommandLineTool::runIfNeeded(int argc, char **argv)
         QCoreApplication application(argc, argv);
         DBusNotifications notifications(QDBusConnection::sessionBus());
         LinuxWorkspace workspace;
-        JsonUserDefaults defaults;
+        QtScheduler scheduler;
+        JsonUserDefaults defaults(scheduler);
         QFile in;
         in.open(stdin, QIODevice::ReadOnly);
         QTextStream out(stdout);

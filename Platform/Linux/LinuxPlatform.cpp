@@ -158,7 +158,7 @@ std::unique_ptr<Backlights> makeBacklights()
 
 struct LinuxPlatform::Private {
     QtScheduler scheduler;
-    JsonUserDefaults defaults;
+    JsonUserDefaults defaults{scheduler};
     std::unique_ptr<DistributedNotifications> notifications = makeNotifications();
     std::unique_ptr<XcbConnection> x11 = openDisplay();
     LinuxWorkspace workspace{x11.get()};
