@@ -75,7 +75,8 @@ bool CommandLineTool::runIfNeeded(int argc, char **argv)
         // message: the post goes nowhere and the app counts as not running.
         const auto notifications = makeSessionNotifications();
         LinuxWorkspace workspace;
-        JsonUserDefaults defaults;
+        QtScheduler scheduler;
+        JsonUserDefaults defaults(scheduler);
         QFile in;
         in.open(stdin, QIODevice::ReadOnly);
         QTextStream out(stdout);

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -82,23 +83,11 @@ QVariant fromJson(const QJsonValue &value)
     }
 }
 
-} // namespace
+enum class ReadResult { Missing, Parsed, Broken };
 
-JsonUserDefaults::JsonUserDefaults(QString path)
-    : m_path(std::move(path))
+ReadResult read(const QString &path, QVariantMap &values)
 {
-    if (read(m_values) == ReadResult::Broken)
-        qCWarning(lcSettings, "Quib: the settings file %s is unreadable; using the defaults", qPrintable(m_path));
-}
-
-QString JsonUserDefaults::defaultPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/quib/defaults.json");
-}
-
-JsonUserDefaults::ReadResult JsonUserDefaults::read(QVariantMap &values) const
-{
-    QFile file(m_path);
+    QFile file(path);
     if (!file.exists())
         return ReadResult::Missing;
     if (!file.open(QIODevice::ReadOnly))
@@ -116,6 +105,47 @@ JsonUserDefaults::ReadResult JsonUserDefaults::read(QVariantMap &values) const
     return ReadResult::Parsed;
 }
 
+QByteArray document(const QVariantMap &values)
+{
+    QJsonObject object;
+    for (auto it = values.begin(); it != values.end(); ++it)
+        object.insert(it.key(), toJson(it.value()));
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
+// Puts each change over `values`; an invalid value removes its key.
+void apply(const QVariantMap &changes, QVariantMap &values)
+{
+    for (auto it = changes.begin(); it != changes.end(); ++it) {
+        if (it.value().isValid())
+            values.insert(it.key(), it.value());
+        else
+            values.remove(it.key());
+    }
+}
+
+} // namespace
+
+JsonUserDefaults::JsonUserDefaults(Scheduler &scheduler, QString path)
+    : m_path(std::move(path))
+    , m_writeDelay(scheduler)
+{
+    m_writer.setMaxThreadCount(1);
+    m_writer.setObjectName(QStringLiteral("quib.settings.write"));
+    if (read(m_path, m_values) == ReadResult::Broken)
+        qCWarning(lcSettings, "Quib: the settings file %s is unreadable; using the defaults", qPrintable(m_path));
+}
+
+JsonUserDefaults::~JsonUserDefaults()
+{
+    synchronize();
+}
+
+QString JsonUserDefaults::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/quib/defaults.json");
+}
+
 QVariant JsonUserDefaults::object(const QString &key) const
 {
     return m_values.value(key);
@@ -126,45 +156,72 @@ void JsonUserDefaults::setObject(const QString &key, const QVariant &value)
     // Keep in memory what the next launch will read: any number becomes a
     // double, a string list an array, and a value JSON cannot hold (NaN, an
     // unknown type) is no value.
-    const QVariant stored = fromJson(toJson(value));
-    if (!stored.isValid()) {
-        removeObject(key);
-        return;
-    }
-    update([&](QVariantMap &values) { values.insert(key, stored); });
+    change(key, fromJson(toJson(value)));
 }
 
 void JsonUserDefaults::removeObject(const QString &key)
 {
-    update([&](QVariantMap &values) { values.remove(key); });
+    change(key, QVariant());
 }
 
-void JsonUserDefaults::update(const std::function<void(QVariantMap &)> &change)
+void JsonUserDefaults::synchronize()
 {
+    m_writeDelay.cancel();
+    writePending();
+    m_writer.waitForDone();
+}
+
+void JsonUserDefaults::change(const QString &key, const QVariant &value)
+{
+    apply({{key, value}}, m_values);
+    m_changes.insert(key, value);
+    // Started by the first change only, so a steady stream of changes is
+    // still written every `writeDelay`.
+    if (!m_writeDelay.isPending())
+        m_writeDelay.start(writeDelay, [this] { writePending(); });
+}
+
+void JsonUserDefaults::writePending()
+{
+    if (m_changes.isEmpty())
+        return;
+    m_writer.start([this, changes = std::exchange(m_changes, {}), known = m_values] { write(changes, known); });
+}
+
+void JsonUserDefaults::write(const QVariantMap &changes, const QVariantMap &known)
+{
+    // Changes an earlier write could not store come along, older first.
+    QVariantMap unwritten = std::exchange(m_unwritten, {});
+    apply(changes, unwritten);
+
     // Start from the file as it is now: another process may have written
-    // keys since we read it.
-    QVariantMap onDisk;
-    switch (read(onDisk)) {
+    // keys since it was read. Without a readable file, from what this
+    // process knows.
+    QVariantMap values;
+    QString backupPath;
+    switch (read(m_path, values)) {
     case ReadResult::Parsed:
-        for (auto it = onDisk.begin(); it != onDisk.end(); ++it)
-            m_values.insert(it.key(), it.value());
+        backupPath = m_path + QStringLiteral(".backup");
         break;
     case ReadResult::Broken:
-        if (!AtomicFile::backUpOnce(m_path, m_path + QStringLiteral(".broken"))) {
-            qCWarning(lcSettings, "Quib: could not back up the unreadable settings file %s; not writing it", qPrintable(m_path));
-            change(m_values);
-            return;
-        }
+        backupPath = m_path + QStringLiteral(".broken");
+        values = known;
         break;
     case ReadResult::Missing:
+        values = known;
         break;
     }
-    change(m_values);
+    apply(unwritten, values);
 
-    QJsonObject object;
-    for (auto it = m_values.begin(); it != m_values.end(); ++it)
-        object.insert(it.key(), toJson(it.value()));
     QString error;
-    if (!AtomicFile::write(m_path, QJsonDocument(object).toJson(QJsonDocument::Indented), &error))
-        qCWarning(lcSettings, "Quib: could not write the settings file %s: %s", qPrintable(m_path), qPrintable(error));
+    bool written = false;
+    if (!backupPath.isEmpty() && !AtomicFile::backUpOnce(m_path, backupPath))
+        error = QStringLiteral("cannot keep a copy of it in %1").arg(backupPath);
+    else
+        written = AtomicFile::write(m_path, document(values), &error);
+    if (!written) {
+        qCWarning(lcSettings, "Quib: could not write the settings file %s: %s; trying again with the next change", qPrintable(m_path),
+                  qPrintable(error));
+        m_unwritten = std::move(unwritten);
+    }
 }

@@ -147,7 +147,7 @@ std::unique_ptr<Backlights> makeBacklights()
 struct LinuxPlatform::Private {
     QtScheduler scheduler;
     ClockStepWatcher clockSteps{[this] { scheduler.wallClockStepped(); }};
-    JsonUserDefaults defaults;
+    JsonUserDefaults defaults{scheduler};
     std::unique_ptr<DistributedNotifications> notifications = makeNotifications();
     std::unique_ptr<XcbConnection> x11 = openDisplay();
     LinuxWorkspace workspace{x11.get()};

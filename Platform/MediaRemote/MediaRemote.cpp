@@ -15,6 +15,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -48,6 +49,25 @@ using Message = std::unique_ptr<DBusMessage, decltype(&dbus_message_unref)>;
 Message adopt(DBusMessage *message)
 {
     return Message(message, &dbus_message_unref);
+}
+
+// Names read from a message are checked before they go back into libdbus,
+// which aborts the process on an invalid one. Anyone on the bus can send the
+// bridge a signal of any content.
+bool isUniqueName(const char *name)
+{
+    return name && name[0] == ':' && dbus_validate_bus_name(name, nullptr);
+}
+
+bool isPlayerName(const char *name)
+{
+    return name && std::string_view(name).rfind(playerPrefix, 0) == 0 && dbus_validate_bus_name(name, nullptr);
+}
+
+// Anyone may send a reply with a guessed serial: only the one asked answers.
+bool isAnswerTo(DBusMessage *reply, DBusMessage *call)
+{
+    return reply && dbus_message_has_sender(reply, dbus_message_get_destination(call));
 }
 
 struct Player {
@@ -154,13 +174,13 @@ struct Library {
             return adopt(nullptr);
         DBusError error;
         dbus_error_init(&error);
-        DBusMessage *reply = dbus_connection_send_with_reply_and_block(caller, message, callTimeoutMilliseconds, &error);
+        Message reply = adopt(dbus_connection_send_with_reply_and_block(caller, message, callTimeoutMilliseconds, &error));
         dbus_error_free(&error);
         // Nothing is dispatched on this connection; drop what it queued (late
         // replies, NameAcquired) so it does not pile up.
         while (dbus_connection_dispatch(caller) == DBUS_DISPATCH_DATA_REMAINS) {
         }
-        return adopt(reply);
+        return isAnswerTo(reply.get(), message) ? std::move(reply) : adopt(nullptr);
     }
 
     void send(DBusMessage *message)
@@ -215,6 +235,16 @@ std::optional<std::string> stringOf(DBusMessageIter *value)
     const char *text = nullptr;
     dbus_message_iter_get_basic(value, &text);
     return std::string(text);
+}
+
+// An object path, also when sent as a string (some players do); a text that
+// is no valid path gives none.
+std::optional<std::string> pathOf(DBusMessageIter *value)
+{
+    std::optional<std::string> path = stringOf(value);
+    if (path && !dbus_validate_path(path->c_str(), nullptr))
+        return std::nullopt;
+    return path;
 }
 
 std::optional<bool> boolOf(DBusMessageIter *value)
@@ -284,7 +314,7 @@ void applyMetadata(Player &player, DBusMessageIter *array)
         else if (key == "mpris:artUrl")
             player.artUrl = stringOf(value);
         else if (key == "mpris:trackid")
-            player.trackId = stringOf(value);
+            player.trackId = pathOf(value);
         else if (key == "mpris:length") {
             if (const auto microseconds = numberOf(value))
                 player.length = *microseconds / 1e6;
@@ -359,6 +389,8 @@ void onAllProperties(DBusPendingCall *pending, void *data)
     Library &lib = library();
     const std::string &connection = *static_cast<std::string *>(data);
     Message reply = adopt(dbus_pending_call_steal_reply(pending));
+    if (reply && !dbus_message_has_sender(reply.get(), connection.c_str()))
+        return;
     lib.change(connection, [&] { applyAllProperties(lib, connection, reply.get()); });
 }
 
@@ -380,6 +412,8 @@ enum class Reading { now, inOrderWithSignals };
 
 void addName(Library &lib, const std::string &connection, const std::string &name, Reading reading)
 {
+    if (!isUniqueName(connection.c_str()) || !isPlayerName(name.c_str()))
+        return;
     {
         std::lock_guard lock(lib.mutex);
         if (const auto it = lib.players.find(connection); it != lib.players.end()) {
@@ -403,14 +437,17 @@ void addName(Library &lib, const std::string &connection, const std::string &nam
         requestAllProperties(lib, connection);
 }
 
+// Only the bus daemon tells who owns a name: any other connection can send
+// this signal straight to the bridge, past its match rules.
 void onNameOwnerChanged(Library &lib, DBusMessage *message)
 {
     const char *name = nullptr;
     const char *oldOwner = nullptr;
     const char *newOwner = nullptr;
-    if (!dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &oldOwner, DBUS_TYPE_STRING, &newOwner,
-                               DBUS_TYPE_INVALID)
-        || std::string(name).rfind(playerPrefix, 0) != 0)
+    if (!dbus_message_has_sender(message, DBUS_SERVICE_DBUS) || !dbus_message_has_path(message, DBUS_PATH_DBUS)
+        || !dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &oldOwner, DBUS_TYPE_STRING, &newOwner,
+                                  DBUS_TYPE_INVALID)
+        || !isPlayerName(name) || (*oldOwner && !isUniqueName(oldOwner)) || (*newOwner && !isUniqueName(newOwner)))
         return;
     if (*oldOwner) {
         const std::string connection = oldOwner;
@@ -427,16 +464,29 @@ void onNameOwnerChanged(Library &lib, DBusMessage *message)
         addName(lib, newOwner, name, Reading::inOrderWithSignals);
 }
 
-void onPropertiesChanged(Library &lib, DBusMessage *message)
+// The connection of a known player that sent `message` from the player's
+// object, else none: other connections' signals are ignored.
+std::optional<std::string> playerSending(Library &lib, DBusMessage *message)
 {
     const char *sender = dbus_message_get_sender(message);
+    if (!isUniqueName(sender) || !dbus_message_has_path(message, objectPath))
+        return std::nullopt;
+    std::lock_guard lock(lib.mutex);
+    if (!lib.players.count(sender))
+        return std::nullopt;
+    return std::string(sender);
+}
+
+void onPropertiesChanged(Library &lib, DBusMessage *message)
+{
+    const std::optional<std::string> sender = playerSending(lib, message);
     DBusMessageIter argument;
     if (!sender || !dbus_message_iter_init(message, &argument))
         return;
     const std::optional<std::string> interface = stringOf(&argument);
     if (interface != playerInterface || !dbus_message_iter_next(&argument))
         return;
-    const std::string connection = sender;
+    const std::string &connection = *sender;
     DBusMessageIter changed = argument;
     bool invalidated = false;
     if (dbus_message_iter_next(&argument) && dbus_message_iter_get_arg_type(&argument) == DBUS_TYPE_ARRAY) {
@@ -463,8 +513,8 @@ DBusHandlerResult filter(DBusConnection *, DBusMessage *message, void *)
         onPropertiesChanged(lib, message);
     } else if (dbus_message_is_signal(message, playerInterface, "Seeked")) {
         // The position itself is read at each refresh.
-        if (const char *sender = dbus_message_get_sender(message))
-            lib.change(sender, [] {});
+        if (const std::optional<std::string> sender = playerSending(lib, message))
+            lib.change(*sender, [] {});
     }
     return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
 }
@@ -477,9 +527,9 @@ void discoverPlayers(Library &lib)
     if (!reply || !dbus_message_get_args(reply.get(), nullptr, DBUS_TYPE_ARRAY, DBUS_TYPE_STRING, &names, &count, DBUS_TYPE_INVALID))
         return;
     for (int i = 0; i < count; ++i) {
-        const std::string name = names[i];
-        if (name.rfind(playerPrefix, 0) != 0)
+        if (!isPlayerName(names[i]))
             continue;
+        const std::string name = names[i];
         Message owner = lib.call(busCall("GetNameOwner", name));
         const char *connection = nullptr;
         if (owner && dbus_message_get_args(owner.get(), nullptr, DBUS_TYPE_STRING, &connection, DBUS_TYPE_INVALID))
@@ -718,7 +768,7 @@ QUIB_EXPORT void MRMediaRemoteSetElapsedTime(double seconds)
     Library &lib = library();
     const std::optional<NowPlaying> now = lib.nowPlaying();
     // MPRIS moves the position only for the track it names.
-    if (!now || !now->player.trackId || !dbus_validate_path(now->player.trackId->c_str(), nullptr) || !std::isfinite(seconds))
+    if (!now || !now->player.trackId || !std::isfinite(seconds))
         return;
     DBusMessage *message = methodCall(now->connection, objectPath, playerInterface, "SetPosition");
     const char *track = now->player.trackId->c_str();

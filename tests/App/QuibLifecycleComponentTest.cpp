@@ -5,6 +5,9 @@
 #include "QuibProcess.h"
 #include "Wait.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -83,4 +86,27 @@ TEST_F(QuibLifecycleTest, QuittingRightAfterTheShortcutMutedTheMicrophoneUnmutes
     EXPECT_EQ(app.waitForExit(), 0);
     EXPECT_EQ(PulseServer::pactl({"get-source-mute", "mic"}), "Mute: no");
     EXPECT_TRUE(app.errorOutput().contains(QStringLiteral("Quib: microphone unmuted before quitting"))) << app.errorOutput().toStdString();
+}
+
+TEST_F(QuibLifecycleTest, QuittingWithNothingChangedLeavesTheSettingsFileAsItWas)
+{
+    // Pending settings are written as the app ends; with none, the user's
+    // file is neither rewritten nor copied.
+    const QString path = quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib/defaults.json");
+    const QByteArray original = "{\"openWidth\": 150, \"handEdited\": true}";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(original);
+    }
+    RunningQuib app(quib);
+    ASSERT_TRUE(app.waitUntilReady(observerConnection));
+    ASSERT_EQ(::kill(static_cast<pid_t>(app.processId()), SIGTERM), 0);
+    EXPECT_EQ(app.waitForExit(), 0);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), original);
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".backup")));
 }

@@ -6,6 +6,8 @@
 #include "ScriptedPlayer.h"
 #include "Support/Resources.h"
 
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -281,6 +283,146 @@ TEST_F(MediaBridge, RunsWithoutTheOptionalSeekFunction)
     bridge.writeLine("seek 3");
     EXPECT_TRUE(nextState());
 }
+
+TEST_F(MediaBridge, SeeksOnlyWithAValidTrackPath)
+{
+    ScriptedPlayer player;
+    ASSERT_TRUE(player.start(QStringLiteral("tracks")));
+    // Some players send the track id as a string; one that is no object path
+    // cannot name the track to seek in.
+    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Bad", "trackidString": "not a path"})")));
+    startBridge();
+    ASSERT_TRUE(stateWithTitle(QStringLiteral("Bad")));
+    // Commands reach the player in the order of the lines: once the toggle
+    // has arrived, a seek would have too.
+    bridge.writeLine("seek 5");
+    bridge.writeLine("toggle");
+    ASSERT_TRUE(player.waitForCall(QStringLiteral("PlayPause")));
+    EXPECT_FALSE(player.takeCall(QStringLiteral("SetPosition")));
+
+    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Good", "trackidString": "/t/2"})")));
+    ASSERT_TRUE(stateWithTitle(QStringLiteral("Good")));
+    bridge.writeLine("seek 7");
+    EXPECT_TRUE(player.waitForCall(QStringLiteral("SetPosition /t/2 7000000")));
+    EXPECT_EQ(bridge.process().state(), QProcess::Running);
+}
+
+// Signals crafted by another program of the user. Sent straight to the
+// bridge's connections, they pass its match rules.
+struct Spoof {
+    const char *name;
+    // Sends the crafted signals, given who sends them and the real player's
+    // connection.
+    std::function<void(const QDBusConnection &attacker, const QStringList &bridgeConnections, const QString &player)> send;
+};
+
+void PrintTo(const Spoof &spoof, std::ostream *out)
+{
+    *out << spoof.name;
+}
+
+QDBusMessage nameOwnerChanged(const QString &to, const QString &name, const QString &oldOwner, const QString &newOwner)
+{
+    QDBusMessage signal = QDBusMessage::createTargetedSignal(to, QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"),
+                                                             QStringLiteral("NameOwnerChanged"));
+    signal << name << oldOwner << newOwner;
+    return signal;
+}
+
+// A player's announcement that it plays "Spoofed"; `to` empty: to everyone.
+QDBusMessage spoofedPlaying(const QString &to)
+{
+    const QString path = QStringLiteral("/org/mpris/MediaPlayer2");
+    const QString interface = QStringLiteral("org.freedesktop.DBus.Properties");
+    const QString member = QStringLiteral("PropertiesChanged");
+    QDBusMessage signal = to.isEmpty() ? QDBusMessage::createSignal(path, interface, member)
+                                       : QDBusMessage::createTargetedSignal(to, path, interface, member);
+    signal << QStringLiteral("org.mpris.MediaPlayer2.Player")
+           << QVariantMap{{QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")},
+                          {QStringLiteral("Metadata"), QVariantMap{{QStringLiteral("xesam:title"), QStringLiteral("Spoofed")}}}}
+           << QStringList();
+    return signal;
+}
+
+class SpoofedSignals : public MediaBridge, public ::testing::WithParamInterface<Spoof> {
+protected:
+    // The unique names of the bridge process's connections.
+    QStringList bridgeConnections(const QDBusConnection &bus) const
+    {
+        QStringList connections;
+        for (const QString &name : bus.interface()->registeredServiceNames().value()) {
+            if (name.startsWith(u':') && bus.interface()->servicePid(name).value() == static_cast<uint>(bridge.pid()))
+                connections.append(name);
+        }
+        return connections;
+    }
+};
+
+TEST_P(SpoofedSignals, AreIgnoredAndTheRealPlayerStays)
+{
+    ScriptedPlayer player;
+    ASSERT_TRUE(player.start(QStringLiteral("real")));
+    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Real"})")));
+    ASSERT_TRUE(player.run(QStringLiteral("status Paused")));
+    startBridge();
+    ASSERT_TRUE(stateWithTitle(QStringLiteral("Real")));
+
+    QDBusConnection attacker = bus.connect(QStringLiteral("attacker"));
+    ASSERT_TRUE(attacker.isConnected());
+    const QStringList connections = bridgeConnections(attacker);
+    ASSERT_FALSE(connections.isEmpty());
+    GetParam().send(attacker, connections, attacker.interface()->serviceOwner(QStringLiteral("org.mpris.MediaPlayer2.real")).value());
+    // The bus routes everything the attacker sent before it answers; the
+    // player's next signal reaches the bridge after them.
+    attacker.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                 QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "After"})")));
+
+    QList<QJsonObject> others;
+    const auto after = stateWhere([&](const QJsonObject &state) {
+        if (state.value(u"title").toString() == u"After")
+            return true;
+        others.append(state);
+        return false;
+    });
+    ASSERT_TRUE(after) << "the bridge " << (bridge.process().state() == QProcess::Running ? "runs" : "has ended: ")
+                       << bridge.process().readAllStandardError().toStdString();
+    EXPECT_EQ(after->value(u"pid").toInteger(), player.pid());
+    EXPECT_EQ(after->value(u"playing").toInt(), 0);
+    for (const QJsonObject &state : others)
+        EXPECT_EQ(state.value(u"pid").toInteger(), player.pid()) << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString();
+    EXPECT_EQ(bridge.process().state(), QProcess::Running);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spoofs, SpoofedSignals,
+    ::testing::Values(
+        Spoof{"NewOwnerThatIsNoBusName",
+              [](const QDBusConnection &attacker, const QStringList &bridge, const QString &) {
+                  for (const QString &to : bridge) {
+                      attacker.send(nameOwnerChanged(to, QStringLiteral("org.mpris.MediaPlayer2.x"), QString(), QStringLiteral("not a bus name")));
+                      attacker.send(nameOwnerChanged(to, QStringLiteral("org.mpris.MediaPlayer2.y"), QString(), QStringLiteral(":not valid")));
+                  }
+              }},
+        Spoof{"FakePlayerAnnouncedByAnotherConnection",
+              [](const QDBusConnection &attacker, const QStringList &bridge, const QString &) {
+                  for (const QString &to : bridge) {
+                      attacker.send(nameOwnerChanged(to, QStringLiteral("org.mpris.MediaPlayer2.fake"), QString(), attacker.baseService()));
+                      attacker.send(spoofedPlaying(to));
+                  }
+              }},
+        Spoof{"RealPlayerSaidToHaveLeft",
+              [](const QDBusConnection &attacker, const QStringList &bridge, const QString &player) {
+                  for (const QString &to : bridge)
+                      attacker.send(nameOwnerChanged(to, QStringLiteral("org.mpris.MediaPlayer2.real"), player, QString()));
+              }},
+        Spoof{"PropertiesChangedFromAConnectionThatIsNoPlayer",
+              [](const QDBusConnection &attacker, const QStringList &bridge, const QString &) {
+                  attacker.send(spoofedPlaying(QString()));
+                  for (const QString &to : bridge)
+                      attacker.send(spoofedPlaying(to));
+              }}),
+    [](const ::testing::TestParamInfo<Spoof> &info) { return std::string(info.param.name); });
 
 // Which player is now playing, with two players A and B. Steps: "+A" starts
 // A (with a song titled "A"), "-A" quits it, "A Playing" sets its status,

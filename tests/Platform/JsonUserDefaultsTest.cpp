@@ -2,6 +2,7 @@
 #include "Platform/Linux/JsonUserDefaults.h"
 #include "QtPrinters.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -10,11 +11,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
 namespace {
 
 class JsonUserDefaultsTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
+
+    ManualScheduler scheduler;
 
     QString path() const { return m_folder.filePath(QStringLiteral("quib/defaults.json")); }
     QString backupPath() const { return path() + QStringLiteral(".broken"); }
@@ -37,6 +45,49 @@ private:
     QTemporaryDir m_folder;
 };
 
+// Counts the times a file is written: an atomic write creates the file or
+// moves a new one into place under its name, which inotify reports once.
+class FileWrites {
+public:
+    explicit FileWrites(const QString &path)
+        : m_name(QFileInfo(path).fileName().toLocal8Bit())
+        , m_descriptor(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (m_descriptor >= 0)
+            m_watch = inotify_add_watch(m_descriptor, QFile::encodeName(QFileInfo(path).absolutePath()).constData(), IN_CREATE | IN_MOVED_TO);
+    }
+    ~FileWrites()
+    {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+    FileWrites(const FileWrites &) = delete;
+    FileWrites &operator=(const FileWrites &) = delete;
+
+    bool isWatching() const { return m_watch >= 0; }
+
+    // Writes so far.
+    int count()
+    {
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t length; (length = ::read(m_descriptor, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t offset = 0; offset < length;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + offset);
+                if (event->len > 0 && m_name == event->name)
+                    ++m_count;
+                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return m_count;
+    }
+
+private:
+    QByteArray m_name;
+    int m_descriptor = -1;
+    int m_watch = -1;
+    int m_count = 0;
+};
+
 } // namespace
 
 TEST_F(JsonUserDefaultsTest, EveryValueTypeSurvivesAReload)
@@ -57,11 +108,11 @@ TEST_F(JsonUserDefaultsTest, EveryValueTypeSurvivesAReload)
         {QStringLiteral("emptyData"), QByteArray()},
     };
     {
-        JsonUserDefaults defaults(path());
+        JsonUserDefaults defaults(scheduler, path());
         for (auto it = values.begin(); it != values.end(); ++it)
             defaults.setObject(it.key(), it.value());
     }
-    JsonUserDefaults reloaded(path());
+    JsonUserDefaults reloaded(scheduler, path());
     for (auto it = values.begin(); it != values.end(); ++it) {
         SCOPED_TRACE(it.key().toStdString());
         const QVariant value = reloaded.object(it.key());
@@ -72,10 +123,11 @@ TEST_F(JsonUserDefaultsTest, EveryValueTypeSurvivesAReload)
 
 TEST_F(JsonUserDefaultsTest, ValuesReadTheSameBeforeAndAfterAReload)
 {
-    JsonUserDefaults defaults(path());
+    JsonUserDefaults defaults(scheduler, path());
     defaults.setObject(QStringLiteral("list"), QStringList{QStringLiteral("a"), QStringLiteral("b")});
     defaults.setObject(QStringLiteral("integer"), 5);
-    JsonUserDefaults reloaded(path());
+    defaults.synchronize();
+    JsonUserDefaults reloaded(scheduler, path());
     for (const UserDefaults *store : {static_cast<const UserDefaults *>(&defaults), static_cast<const UserDefaults *>(&reloaded)}) {
         EXPECT_EQ(store->stringArrayForKey(QStringLiteral("list")), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
         EXPECT_EQ(store->doubleForKey(QStringLiteral("integer")), 5);
@@ -85,7 +137,7 @@ TEST_F(JsonUserDefaultsTest, ValuesReadTheSameBeforeAndAfterAReload)
 
 TEST_F(JsonUserDefaultsTest, RemovingAndStoringNothingForgetTheKey)
 {
-    JsonUserDefaults defaults(path());
+    JsonUserDefaults defaults(scheduler, path());
     defaults.setObject(QStringLiteral("a"), true);
     defaults.setObject(QStringLiteral("b"), true);
     defaults.setObject(QStringLiteral("nonFinite"), std::numeric_limits<double>::infinity());
@@ -94,14 +146,19 @@ TEST_F(JsonUserDefaultsTest, RemovingAndStoringNothingForgetTheKey)
     EXPECT_FALSE(defaults.object(QStringLiteral("a")).isValid());
     EXPECT_FALSE(defaults.object(QStringLiteral("b")).isValid());
     EXPECT_FALSE(defaults.object(QStringLiteral("nonFinite")).isValid()) << "JSON holds no infinity";
+    defaults.synchronize();
+    EXPECT_TRUE(QFileInfo::exists(path()));
     EXPECT_TRUE(fileObject().isEmpty());
 }
 
 TEST_F(JsonUserDefaultsTest, MissingFileReadsAsEmptyAndIsNotCreatedByReading)
 {
-    JsonUserDefaults defaults(path());
-    Preferences preferences(defaults);
-    EXPECT_EQ(preferences.openWidth.value(), 100);
+    {
+        JsonUserDefaults defaults(scheduler, path());
+        Preferences preferences(defaults);
+        EXPECT_EQ(preferences.openWidth.value(), 100);
+        scheduler.advance(JsonUserDefaults::writeDelay);
+    }
     EXPECT_FALSE(QFileInfo::exists(path()));
 }
 
@@ -121,7 +178,7 @@ TEST_F(JsonUserDefaultsTest, UnreadableDocumentsLoadTheDefaultsAndStayUntouchedU
         SCOPED_TRACE(name);
         writeFile(path(), contents);
         QFile::remove(backupPath());
-        JsonUserDefaults defaults(path());
+        JsonUserDefaults defaults(scheduler, path());
         Preferences preferences(defaults);
         EXPECT_EQ(preferences.openWidth.value(), 100);
         EXPECT_TRUE(preferences.songPeek.value());
@@ -147,7 +204,7 @@ TEST_F(JsonUserDefaultsTest, WrongTypesAndOutOfRangeValuesLoadFallbacks)
         "claudeUsageInNotch": "false",
         "sideColumn": "left"
     })");
-    JsonUserDefaults defaults(path());
+    JsonUserDefaults defaults(scheduler, path());
     Preferences preferences(defaults);
     EXPECT_EQ(preferences.openWidth.value(), 100);
     EXPECT_FALSE(preferences.hideInFullscreen.value());
@@ -167,9 +224,10 @@ TEST_F(JsonUserDefaultsTest, BrokenFileIsBackedUpOnceBeforeTheFirstWrite)
 {
     const QByteArray broken = "{\"openWidth\": 150, \"songPeek\": fals";
     writeFile(path(), broken);
-    JsonUserDefaults defaults(path());
+    JsonUserDefaults defaults(scheduler, path());
     Preferences preferences(defaults);
     preferences.songPeek.setValue(false);
+    defaults.synchronize();
 
     EXPECT_EQ(readFile(backupPath()), broken);
     EXPECT_EQ(fileObject(), QJsonObject({{QStringLiteral("songPeek"), false}}));
@@ -177,19 +235,27 @@ TEST_F(JsonUserDefaultsTest, BrokenFileIsBackedUpOnceBeforeTheFirstWrite)
     // Broken again by hand: the first backup is kept, nothing else is lost.
     writeFile(path(), "{oops");
     preferences.songPeek.setValue(true);
+    defaults.synchronize();
     EXPECT_EQ(readFile(backupPath()), broken);
     EXPECT_EQ(fileObject(), QJsonObject({{QStringLiteral("songPeek"), true}}));
 }
 
 TEST_F(JsonUserDefaultsTest, KeysWrittenByAnotherProcessSurviveAWrite)
 {
-    JsonUserDefaults app(path());
+    JsonUserDefaults app(scheduler, path());
     app.setObject(QStringLiteral("songPeek"), false);
-
-    JsonUserDefaults commandLine(path());
-    commandLine.setObject(QStringLiteral("onboardingDone"), true);
-
+    app.synchronize();
+    // Another process writes while the app's next change waits to be
+    // written.
     app.setObject(QStringLiteral("openWidth"), 140.0);
+    {
+        JsonUserDefaults commandLine(scheduler, path());
+        commandLine.setObject(QStringLiteral("onboardingDone"), true);
+    }
+    ASSERT_EQ(fileObject().value(u"onboardingDone"), QJsonValue(true));
+
+    scheduler.advance(JsonUserDefaults::writeDelay);
+    app.synchronize();
     EXPECT_EQ(fileObject(), QJsonObject({{QStringLiteral("songPeek"), false},
                                          {QStringLiteral("onboardingDone"), true},
                                          {QStringLiteral("openWidth"), 140.0}}));
@@ -197,7 +263,80 @@ TEST_F(JsonUserDefaultsTest, KeysWrittenByAnotherProcessSurviveAWrite)
 
 TEST_F(JsonUserDefaultsTest, UnwritableLocationKeepsTheValueInMemory)
 {
-    JsonUserDefaults defaults(QStringLiteral("/proc/quib-test/defaults.json"));
+    JsonUserDefaults defaults(scheduler, QStringLiteral("/proc/quib-test/defaults.json"));
     defaults.setObject(QStringLiteral("songPeek"), false);
     EXPECT_EQ(defaults.object(QStringLiteral("songPeek")), QVariant(false));
+}
+
+TEST_F(JsonUserDefaultsTest, FailedWriteIsStoredWithTheNextOne)
+{
+    // A file where the settings folder should be: nothing can be written.
+    const QString folder = QFileInfo(path()).absolutePath();
+    writeFile(folder, "in the way");
+    JsonUserDefaults defaults(scheduler, path());
+    defaults.setObject(QStringLiteral("songPeek"), false);
+    defaults.synchronize();
+    ASSERT_FALSE(QFileInfo::exists(path()));
+
+    ASSERT_TRUE(QFile::remove(folder));
+    defaults.setObject(QStringLiteral("openWidth"), 120.0);
+    defaults.synchronize();
+    EXPECT_EQ(fileObject(), QJsonObject({{QStringLiteral("songPeek"), false}, {QStringLiteral("openWidth"), 120.0}}));
+}
+
+TEST_F(JsonUserDefaultsTest, BurstOfChangesIsWrittenAFewTimesEndingWithTheLastValue)
+{
+    QDir().mkpath(QFileInfo(path()).absolutePath());
+    FileWrites writes(path());
+    ASSERT_TRUE(writes.isWatching());
+    JsonUserDefaults defaults(scheduler, path());
+    Preferences preferences(defaults);
+
+    // A slider dragged for a second: a hundred values, 10 ms apart.
+    constexpr int changes = 100;
+    constexpr double interval = 0.01;
+    for (int i = 1; i <= changes; ++i) {
+        preferences.openWidth.setValue(100 + i * 0.5);
+        EXPECT_EQ(defaults.doubleForKey(QStringLiteral("openWidth")), 100 + i * 0.5) << "reads see a pending value at once";
+        scheduler.advance(interval);
+    }
+    defaults.synchronize();
+
+    const int bound = static_cast<int>(std::ceil(changes * interval / JsonUserDefaults::writeDelay)) + 1;
+    EXPECT_GE(writes.count(), 1);
+    EXPECT_LE(writes.count(), bound);
+    EXPECT_EQ(fileObject(), QJsonObject({{QStringLiteral("openWidth"), 150.0}}));
+}
+
+TEST_F(JsonUserDefaultsTest, FileIsBackedUpOnceBeforeItIsFirstChanged)
+{
+    const QByteArray original = "{\"openWidth\": 150, \"handEdited\": \"yes\"}";
+    writeFile(path(), original);
+    const QString backup = path() + QStringLiteral(".backup");
+    {
+        JsonUserDefaults defaults(scheduler, path());
+        defaults.synchronize();
+        EXPECT_FALSE(QFileInfo::exists(backup)) << "nothing changed, nothing written";
+        defaults.setObject(QStringLiteral("songPeek"), false);
+        defaults.synchronize();
+        EXPECT_EQ(readFile(backup), original);
+        defaults.setObject(QStringLiteral("songPeek"), true);
+    }
+    // A later run changes the file again: the first copy stays.
+    JsonUserDefaults later(scheduler, path());
+    later.setObject(QStringLiteral("openWidth"), 160.0);
+    later.synchronize();
+    EXPECT_EQ(readFile(backup), original);
+    EXPECT_EQ(fileObject(), QJsonObject({{QStringLiteral("openWidth"), 160.0},
+                                         {QStringLiteral("handEdited"), QStringLiteral("yes")},
+                                         {QStringLiteral("songPeek"), true}}));
+}
+
+TEST_F(JsonUserDefaultsTest, FirstFileNeedsNoBackup)
+{
+    JsonUserDefaults defaults(scheduler, path());
+    defaults.setObject(QStringLiteral("songPeek"), false);
+    defaults.synchronize();
+    EXPECT_EQ(fileObject(), QJsonObject({{QStringLiteral("songPeek"), false}}));
+    EXPECT_FALSE(QFileInfo::exists(path() + QStringLiteral(".backup")));
 }

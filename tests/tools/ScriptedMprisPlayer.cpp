@@ -8,6 +8,8 @@
 //   status Playing|Paused|Stopped
 //   metadata {"title": "...", "artist": ["..."], "album": "...",
 //             "length": <µs>, "artUrl": "...", "trackid": "/..."}
+//                          ("trackidString": the track id as a plain string,
+//                          as some players send it)
 //   position <µs>          the position, without a signal (as players do)
 //   seeked <µs>            the position, with the Seeked signal
 //   rate <number>
@@ -198,6 +200,8 @@ QVariantMap metadataFrom(const QJsonObject &object)
         metadata.insert(QStringLiteral("mpris:artUrl"), object.value(u"artUrl").toString());
     if (object.contains(u"trackid"))
         metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(object.value(u"trackid").toString())));
+    if (object.contains(u"trackidString"))
+        metadata.insert(QStringLiteral("mpris:trackid"), object.value(u"trackidString").toString());
     return metadata;
 }
 
