@@ -232,8 +232,12 @@ void X11KeyCapture::readEvents()
     while (xcb_generic_event_t *event = xcb_wait_for_event(m_x11->connection())) {
         const uint8_t type = event->response_type & 0x7f;
         const bool stop = type == XCB_CLIENT_MESSAGE && reinterpret_cast<const xcb_client_message_event_t *>(event)->window == m_wakeWindow;
-        if (type == XCB_KEY_PRESS)
+        if (type == XCB_KEY_PRESS) {
             answer(*reinterpret_cast<const xcb_key_press_event_t *>(event));
+        } else if (type == XCB_MAPPING_NOTIFY) {
+            const auto notify = *reinterpret_cast<const xcb_mapping_notify_event_t *>(event);
+            QMetaObject::invokeMethod(this, [this, notify] { followMapping(notify); }, Qt::QueuedConnection);
+        }
         free(event);
         if (stop)
             return;
@@ -269,6 +273,14 @@ void X11KeyCapture::answer(const xcb_key_press_event_t &event)
     xcb_flush(m_x11->connection());
     if (match)
         QMetaObject::invokeMethod(this, [this, grab = *match, press, handling] { deliver(grab, press, handling); }, Qt::QueuedConnection);
+}
+
+void X11KeyCapture::followMapping(xcb_mapping_notify_event_t notify)
+{
+    xcb_refresh_keyboard_mapping(m_symbols, &notify);
+    const ModifierBits bits = currentModifierBits();
+    const std::lock_guard lock(m_mutex);
+    m_bits = bits;
 }
 
 void X11KeyCapture::deliver(Grab grab, KeyPress press, KeyHandling handling)

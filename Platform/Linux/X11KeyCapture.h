@@ -64,6 +64,9 @@ private:
     // The capture thread: answers each press until stopped.
     void readEvents();
     void answer(const xcb_key_press_event_t &event);
+    // Main thread: reads the modifier bits again after the keyboard's map
+    // changed.
+    void followMapping(xcb_mapping_notify_event_t notify);
     // Main thread: hands a press to the handler of its grab, if still held.
     void deliver(Grab grab, KeyPress press, KeyHandling handling);
 

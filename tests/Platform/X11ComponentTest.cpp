@@ -246,6 +246,45 @@ TEST_F(X11ComponentTest, KeyTakenWithAnyModifiersReportsTheHeldOnes)
     EXPECT_EQ(handlings, QList<KeyHandling>({KeyHandling::Handled, KeyHandling::Handled, KeyHandling::Handled, KeyHandling::Declined}));
 }
 
+// Another program moves Alt from the first to the third modifier bit, as a
+// keyboard setup tool may after login: Alt is still reported as Alt.
+TEST_F(X11ComponentTest, ModifiersFollowAChangedModifierMap)
+{
+    const auto keys = keyCapture();
+    QList<Qt::KeyboardModifiers> presses;
+    ASSERT_TRUE(keys->grabAnyModifiers(
+        Qt::Key_VolumeUp, [](const KeyPress &) { return KeyHandling::Handled; },
+        [&](const KeyPress &press, KeyHandling) { presses.append(press.modifiers); }));
+
+    xcb_connection_t *c = other->connection();
+    const std::unique_ptr<xcb_get_modifier_mapping_reply_t, decltype(&free)> mapping(
+        xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr), &free);
+    ASSERT_TRUE(mapping);
+    const int perModifier = mapping->keycodes_per_modifier;
+    const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(mapping.get());
+    const xcb_keycode_t altLeft = keycode(0xffe9);
+    // One more key per modifier leaves room for Alt in the third one.
+    QList<xcb_keycode_t> moved(8 * (perModifier + 1), 0);
+    for (int modifier = 0; modifier < 8; ++modifier) {
+        for (int i = 0; i < perModifier; ++i) {
+            const xcb_keycode_t code = codes[modifier * perModifier + i];
+            moved[modifier * (perModifier + 1) + i] = code == altLeft ? 0 : code;
+        }
+    }
+    const int mod3 = 5;
+    moved[mod3 * (perModifier + 1) + perModifier] = altLeft;
+    const std::unique_ptr<xcb_set_modifier_mapping_reply_t, decltype(&free)> set(
+        xcb_set_modifier_mapping_reply(c, xcb_set_modifier_mapping(c, perModifier + 1, moved.constData()), nullptr), &free);
+    ASSERT_TRUE(set && set->status == XCB_MAPPING_STATUS_SUCCESS);
+
+    // The plain press comes after the notice of the new map.
+    server.xdotool({"key", "XF86AudioRaiseVolume"});
+    ASSERT_TRUE(waitUntil([&] { return presses.size() == 1; }));
+    server.xdotool({"key", "alt+XF86AudioRaiseVolume"});
+    ASSERT_TRUE(waitUntil([&] { return presses.size() == 2; }));
+    EXPECT_EQ(presses, QList<Qt::KeyboardModifiers>({Qt::NoModifier, Qt::AltModifier}));
+}
+
 TEST_F(X11ComponentTest, KeyHeldWithAnyModifierElsewhereCannotBeTakenWithAny)
 {
     const xcb_keycode_t lowerVolume = keycode(XF86XK_AudioLowerVolume);
