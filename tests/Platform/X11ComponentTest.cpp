@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/XF86keysym.h>
+#include <X11/keysym.h>
 #include <xcb/xcb_keysyms.h>
 
 namespace {
@@ -262,7 +263,7 @@ TEST_F(X11ComponentTest, ModifiersFollowAChangedModifierMap)
     ASSERT_TRUE(mapping);
     const int perModifier = mapping->keycodes_per_modifier;
     const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(mapping.get());
-    const xcb_keycode_t altLeft = keycode(0xffe9);
+    const xcb_keycode_t altLeft = keycode(XK_Alt_L);
     // One more key per modifier leaves room for Alt in the third one.
     QList<xcb_keycode_t> moved(8 * (perModifier + 1), 0);
     for (int modifier = 0; modifier < 8; ++modifier) {
