@@ -2,6 +2,7 @@
 
 #include "App/AppModel.h"
 #include "Notch/MicMutedIcon.h"
+#include "Platform/AudioSystem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,32 +22,88 @@ HUDController::HUDController(AppModel &model)
     , m_keys(model.services().keyCapture)
     , m_volume(model.services().audio)
     , m_brightness(model.services().backlights)
-    , m_retryTimer(model.services().scheduler)
+    , m_retryTimers{RepeatingTimer(model.services().scheduler), RepeatingTimer(model.services().scheduler)}
+    , m_settingsLoop(
+          model.services().scheduler,
+          [&model] {
+              model.preferences.soundHUD.value();
+              model.preferences.displayHUD.value();
+          },
+          [this] { startIfPossible(); })
 {
-    m_keys.handler = [this](MediaKey key, Qt::KeyboardModifiers modifiers) {
-        const float keyStep = stepFor(modifiers);
-        switch (key) {
-        case MediaKey::brightnessUp:
-            return changeBrightness(Direction::up, keyStep);
-        case MediaKey::brightnessDown:
-            return changeBrightness(Direction::down, keyStep);
-        default:
-            return changeVolume(key, keyStep);
-        }
+    m_keys.handler = [this](MediaKey key, Qt::KeyboardModifiers modifiers, KeyHandling handling) {
+        if (handling == KeyHandling::Handled)
+            act(key, modifiers);
+        // What the press found may have changed (a backlight came or went).
+        updateTaking(MediaKeyMonitor::groupOf(key));
     };
-    QObject::connect(&model.permissionNotifications, &PermissionNotifications::quibPermissionsChanged, &m_permissionsReceiver,
-                     [this] { startIfPossible(); });
+    QObject::connect(&model.permissionNotifications, &PermissionNotifications::quibPermissionsChanged, &m_receiver, [this] { startIfPossible(); });
+    AudioSystem &audio = model.services().audio;
+    const auto outputChanged = [this] { updateTaking(MediaKeyGroup::volume); };
+    QObject::connect(&audio, &AudioSystem::connectionStateChanged, &m_receiver, outputChanged);
+    QObject::connect(&audio, &AudioSystem::defaultDeviceChanged, &m_receiver, outputChanged);
+    QObject::connect(&audio, &AudioSystem::deviceChanged, &m_receiver, outputChanged);
     startIfPossible();
 }
 
 void HUDController::startIfPossible()
 {
-    if (m_keys.start()) {
-        m_retryTimer.stop();
+    startIfPossible(MediaKeyGroup::volume);
+    startIfPossible(MediaKeyGroup::brightness);
+}
+
+void HUDController::startIfPossible(MediaKeyGroup group)
+{
+    RepeatingTimer &retry = m_retryTimers[size_t(group)];
+    if (!isWanted(group)) {
+        // Given back, a key goes to the desktop's own handling instead of
+        // being replayed to the focused window.
+        m_keys.stop(group);
+        retry.stop();
         return;
     }
-    if (!m_retryTimer.isActive())
-        m_retryTimer.start(retryInterval, [this] { startIfPossible(); });
+    updateTaking(group);
+    if (m_keys.start(group)) {
+        retry.stop();
+        return;
+    }
+    if (!retry.isActive())
+        retry.start(retryInterval, [this, group] { startIfPossible(group); });
+}
+
+bool HUDController::isWanted(MediaKeyGroup group) const
+{
+    const Preferences &preferences = m_model.preferences;
+    return group == MediaKeyGroup::volume ? preferences.soundHUD.value() : preferences.displayHUD.value();
+}
+
+void HUDController::updateTaking(MediaKeyGroup group)
+{
+    bool canAct = isWanted(group);
+    if (canAct && group == MediaKeyGroup::volume) {
+        const AudioSystem &audio = m_model.services().audio;
+        const auto output = audio.device(AudioScope::Output, audio.defaultDevice(AudioScope::Output));
+        canAct = output && output->volume;
+    } else if (canAct) {
+        canAct = !m_brightness.controllableDisplays().isEmpty();
+    }
+    m_keys.setTaking(group, canAct);
+}
+
+void HUDController::act(MediaKey key, Qt::KeyboardModifiers modifiers)
+{
+    const float keyStep = stepFor(modifiers);
+    switch (key) {
+    case MediaKey::brightnessUp:
+        changeBrightness(Direction::up, keyStep);
+        break;
+    case MediaKey::brightnessDown:
+        changeBrightness(Direction::down, keyStep);
+        break;
+    default:
+        changeVolume(key, keyStep);
+        break;
+    }
 }
 
 float HUDController::stepFor(Qt::KeyboardModifiers modifiers)

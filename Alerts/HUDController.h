@@ -4,19 +4,23 @@
 #include "Alerts/MediaKeyMonitor.h"
 #include "Alerts/NotchAlert.h"
 #include "LockScreen/SystemVolume.h"
+#include "Support/Observation.h"
 #include "Support/Scheduler.h"
 
 #include <QObject>
+
+#include <array>
 
 class AppModel;
 
 // The volume and brightness indicator: takes the volume, mute and brightness
 // keys, changes the default output's volume or every controllable display's
-// brightness itself and shows the new level as an alert strip. A key it does
-// not take (its setting is off, no output device, no controllable display)
-// goes on to the desktop. Until the keys can be taken (another program holds
-// one of them) it tries again every few seconds and whenever a permission
-// may have changed. Main thread only.
+// brightness itself and shows the new level as an alert strip. The volume
+// keys are held while their setting is on, the brightness keys while
+// theirs is; a held key it cannot act on (no output device, no controllable
+// display) goes on to the focused window. Until a group of keys can be taken
+// (another program holds one of them) it tries again every few seconds and
+// whenever a permission may have changed. Main thread only.
 class HUDController {
 public:
     enum class Direction { up, down };
@@ -33,13 +37,15 @@ public:
     HUDController(const HUDController &) = delete;
     HUDController &operator=(const HUDController &) = delete;
 
-    // Takes the keys, or keeps retrying until they can be taken.
+    // Takes the keys each setting wants and keeps retrying those that cannot
+    // be taken yet; gives back those no setting wants.
     void startIfPossible();
-    bool isRetrying() const { return m_retryTimer.isActive(); }
+    bool isRetrying(MediaKeyGroup group) const { return m_retryTimers[size_t(group)].isActive(); }
 
-    // `key` is volumeUp, volumeDown or mute. True when the key was taken.
+    // `key` is volumeUp, volumeDown or mute. False when there was nothing to
+    // act on.
     bool changeVolume(MediaKey key, float step);
-    // True when the key was taken.
+    // False when there was nothing to act on.
     bool changeBrightness(Direction direction, float step);
 
     // The step for a key pressed with `modifiers`.
@@ -50,6 +56,11 @@ public:
     const MediaKeyMonitor &keys() const { return m_keys; }
 
 private:
+    void startIfPossible(MediaKeyGroup group);
+    bool isWanted(MediaKeyGroup group) const;
+    // Tells the key monitor whether the next press of `group` can be acted on.
+    void updateTaking(MediaKeyGroup group);
+    void act(MediaKey key, Qt::KeyboardModifiers modifiers);
     NotchAlert volumeStrip() const;
     NotchAlert brightnessStrip(float level) const;
     static void fillLevel(NotchAlert &alert, float level, HUDStyle style, bool levelColors, LevelBase base, bool showNumber);
@@ -58,7 +69,9 @@ private:
     MediaKeyMonitor m_keys;
     SystemVolume m_volume;
     DisplayBrightness m_brightness;
-    RepeatingTimer m_retryTimer;
-    // Ends the permission notice's connection with the controller.
-    QObject m_permissionsReceiver;
+    std::array<RepeatingTimer, 2> m_retryTimers;
+    ObservationLoop m_settingsLoop;
+    // Ends the connections to the permission notice and the sound server
+    // with the controller.
+    QObject m_receiver;
 };

@@ -1,5 +1,7 @@
 #include "Alerts/MediaKeyMonitor.h"
 
+#include <utility>
+
 namespace {
 
 constexpr MediaKey allKeys[] = {MediaKey::volumeUp, MediaKey::volumeDown, MediaKey::mute, MediaKey::brightnessUp, MediaKey::brightnessDown};
@@ -13,19 +15,31 @@ MediaKeyMonitor::MediaKeyMonitor(KeyCapture &keys)
 
 MediaKeyMonitor::~MediaKeyMonitor()
 {
-    for (KeyCapture::Grab grab : std::as_const(m_grabs))
-        m_keys.release(grab);
+    stop(MediaKeyGroup::volume);
+    stop(MediaKeyGroup::brightness);
 }
 
-bool MediaKeyMonitor::start()
+void MediaKeyMonitor::setTaking(MediaKeyGroup group, bool taking)
 {
-    if (isStarted())
+    m_taking[index(group)] = taking;
+}
+
+bool MediaKeyMonitor::isTaking(MediaKeyGroup group) const
+{
+    return m_taking[index(group)];
+}
+
+bool MediaKeyMonitor::start(MediaKeyGroup group)
+{
+    if (isStarted(group))
         return true;
     QList<KeyCapture::Grab> grabs;
     for (MediaKey key : allKeys) {
-        const auto grab = m_keys.grabAnyModifiers(qtKey(key), [this, key](const KeyPress &press) {
-            return handler(key, press.modifiers) ? KeyHandling::Handled : KeyHandling::Declined;
-        });
+        if (groupOf(key) != group)
+            continue;
+        const auto grab = m_keys.grabAnyModifiers(
+            qtKey(key), [this, group](const KeyPress &) { return isTaking(group) ? KeyHandling::Handled : KeyHandling::Declined; },
+            [this, key](const KeyPress &press, KeyHandling handling) { handler(key, press.modifiers, handling); });
         if (!grab) {
             for (KeyCapture::Grab taken : std::as_const(grabs))
                 m_keys.release(taken);
@@ -33,8 +47,21 @@ bool MediaKeyMonitor::start()
         }
         grabs << *grab;
     }
-    m_grabs = grabs;
+    m_grabs[index(group)] = grabs;
     return true;
+}
+
+void MediaKeyMonitor::stop(MediaKeyGroup group)
+{
+    // Released one by one: each release waits for a decision of its key that
+    // may be under way, so none reads this monitor afterwards.
+    for (KeyCapture::Grab grab : std::exchange(m_grabs[index(group)], {}))
+        m_keys.release(grab);
+}
+
+MediaKeyGroup MediaKeyMonitor::groupOf(MediaKey key)
+{
+    return key == MediaKey::brightnessUp || key == MediaKey::brightnessDown ? MediaKeyGroup::brightness : MediaKeyGroup::volume;
 }
 
 Qt::Key MediaKeyMonitor::qtKey(MediaKey key)

@@ -53,10 +53,7 @@ void MicMute::registerHotKey()
 {
     if (m_hotKey)
         return;
-    m_hotKey = m_keys.grab(hotKeyCombination, [this] {
-        toggle();
-        return KeyHandling::Handled;
-    });
+    m_hotKey = m_keys.grab(hotKeyCombination, [this] { toggle(); });
 }
 
 void MicMute::unregisterHotKey()

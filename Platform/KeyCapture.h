@@ -29,26 +29,38 @@ struct KeyPress {
     Qt::KeyboardModifiers modifiers;
 };
 
-// Global keys: a captured combination reaches this app's handler whichever
-// window has the keyboard focus. Main thread only.
+// Global keys: a captured combination reaches this app whichever window has
+// the keyboard focus. Whether a press is taken is decided at once, on the
+// capture's own thread, so the keyboard never waits for a busy main thread;
+// what is done with the press happens later on the main thread. Call it on
+// the main thread.
 class KeyCapture {
 public:
-    using Handler = std::function<KeyHandling()>;
-    using PressHandler = std::function<KeyHandling(const KeyPress &press)>;
+    // Acts on a press of a combination that is always taken; main thread.
+    using Handler = std::function<void()>;
+    // Whether a press is taken. Runs on the capture's own thread while the
+    // keyboard waits for the answer: it reads only thread-safe state and
+    // never waits.
+    using Decision = std::function<KeyHandling(const KeyPress &press)>;
+    // Hears of each press with what was decided for it, afterwards, on the
+    // main thread.
+    using PressHandler = std::function<void(const KeyPress &press, KeyHandling handling)>;
     using Grab = quint64;
 
     virtual ~KeyCapture() = default;
 
-    // Takes `combination` for the session and calls `handler` on each press.
+    // Takes `combination` for the session and calls `handler` for each press.
     // None when it cannot be taken (another program holds it, no display, a
     // key this backend cannot name); the reason is logged.
     virtual std::optional<Grab> grab(const KeyCombination &combination, Handler handler) = 0;
-    // Takes `key` whatever modifiers are held with it and calls `handler` on
-    // each press, with those modifiers. None when it cannot be taken (another
-    // program holds the key with some modifiers, no display, a key this
-    // backend cannot name).
-    virtual std::optional<Grab> grabAnyModifiers(Qt::Key key, PressHandler handler) = 0;
-    // Gives a grabbed combination back. Unknown grabs are ignored.
+    // Takes `key` whatever modifiers are held with it; each press is taken or
+    // declined as `decision` says and then goes to `handler`. None when it
+    // cannot be taken (another program holds the key with some modifiers, no
+    // display, a key this backend cannot name).
+    virtual std::optional<Grab> grabAnyModifiers(Qt::Key key, Decision decision, PressHandler handler) = 0;
+    // Gives a grab back; once it returns, its decision is not called again
+    // and presses not yet handled never reach its handler. Unknown grabs are
+    // ignored.
     virtual void release(Grab grab) = 0;
 };
 

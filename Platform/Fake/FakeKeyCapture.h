@@ -7,22 +7,24 @@
 
 #include <algorithm>
 
-// Key capture driven by a test: press() plays a key press through the
-// handler of its grab. Combinations in `heldElsewhere` cannot be grabbed; a
-// key held elsewhere with any modifiers cannot be taken with any modifiers.
+// Key capture driven by a test: press() decides a key press as the capture's
+// thread would and hands it to the handler of its grab at once, in the
+// test's thread. Combinations in `heldElsewhere` cannot be grabbed; a key
+// held elsewhere with any modifiers cannot be taken with any modifiers.
 class FakeKeyCapture final : public KeyCapture {
 public:
     std::optional<Grab> grab(const KeyCombination &combination, Handler handler) override
     {
         if (heldElsewhere.contains(combination))
             return std::nullopt;
-        return add(combination.key, combination.modifiers, [handler = std::move(handler)](const KeyPress &) { return handler(); });
+        return add(combination.key, combination.modifiers, [](const KeyPress &) { return KeyHandling::Handled; },
+                   [handler = std::move(handler)](const KeyPress &, KeyHandling) { handler(); });
     }
-    std::optional<Grab> grabAnyModifiers(Qt::Key key, PressHandler handler) override
+    std::optional<Grab> grabAnyModifiers(Qt::Key key, Decision decision, PressHandler handler) override
     {
         if (std::any_of(heldElsewhere.cbegin(), heldElsewhere.cend(), [key](const KeyCombination &held) { return held.key == key; }))
             return std::nullopt;
-        return add(key, std::nullopt, std::move(handler));
+        return add(key, std::nullopt, std::move(decision), std::move(handler));
     }
     void release(Grab grab) override { m_grabs.remove(grab); }
 
@@ -39,8 +41,12 @@ public:
         }
         if (!match)
             return std::nullopt;
+        const KeyPress press{combination.modifiers};
+        const KeyHandling handling = match->decision(press);
+        // The handler may release this very grab; it runs on a copy.
         const PressHandler handler = match->handler;
-        return handler(KeyPress{combination.modifiers});
+        handler(press, handling);
+        return handling;
     }
 
     int grabCount() const { return int(m_grabs.size()); }
@@ -50,6 +56,11 @@ public:
         return int(std::count_if(m_grabs.cbegin(), m_grabs.cend(),
                                  [&](const Entry &entry) { return entry.key == combination.key && entry.modifiers == combination.modifiers; }));
     }
+    // Whether `key` is grabbed with any modifiers.
+    bool isTaken(Qt::Key key) const
+    {
+        return std::any_of(m_grabs.cbegin(), m_grabs.cend(), [key](const Entry &entry) { return entry.key == key && !entry.modifiers; });
+    }
 
     QList<KeyCombination> heldElsewhere;
 
@@ -58,12 +69,13 @@ private:
         Qt::Key key;
         // None: any modifiers.
         std::optional<Qt::KeyboardModifiers> modifiers;
+        Decision decision;
         PressHandler handler;
     };
-    std::optional<Grab> add(Qt::Key key, std::optional<Qt::KeyboardModifiers> modifiers, PressHandler handler)
+    std::optional<Grab> add(Qt::Key key, std::optional<Qt::KeyboardModifiers> modifiers, Decision decision, PressHandler handler)
     {
         const Grab id = m_next++;
-        m_grabs.insert(id, Entry{key, modifiers, std::move(handler)});
+        m_grabs.insert(id, Entry{key, modifiers, std::move(decision), std::move(handler)});
         return id;
     }
 

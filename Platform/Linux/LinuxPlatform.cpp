@@ -42,9 +42,23 @@ public:
     }
     // Asked again every few seconds (the media keys): the missing display was
     // reported once when the platform was built.
-    std::optional<Grab> grabAnyModifiers(Qt::Key, PressHandler) override { return std::nullopt; }
+    std::optional<Grab> grabAnyModifiers(Qt::Key, Decision, PressHandler) override { return std::nullopt; }
     void release(Grab) override {}
 };
+
+// The keys are answered on a connection of their own, so that a busy main
+// thread never holds the keyboard.
+std::unique_ptr<KeyCapture> makeKeyCapture(const XcbConnection *x11)
+{
+    if (!x11)
+        return std::make_unique<InertKeyCapture>();
+    auto own = XcbConnection::open();
+    if (!own) {
+        qCWarning(lcPlatform, "Quib: no second connection to the X11 display; global keys are off");
+        return std::make_unique<InertKeyCapture>();
+    }
+    return std::make_unique<X11KeyCapture>(std::move(own));
+}
 
 class InertWindowServer final : public WindowServer {
 public:
@@ -153,7 +167,7 @@ struct LinuxPlatform::Private {
     LinuxWorkspace workspace{x11.get()};
     ProcessSoundPlayer soundPlayer;
     PulseAudioSystem audio{scheduler};
-    std::unique_ptr<KeyCapture> keyCapture = overDisplay<KeyCapture, X11KeyCapture, InertKeyCapture>(x11.get());
+    std::unique_ptr<KeyCapture> keyCapture = makeKeyCapture(x11.get());
     std::unique_ptr<WindowServer> windowServer = overDisplay<WindowServer, X11WindowServer, InertWindowServer>(x11.get());
     std::unique_ptr<Screens> screens = makeScreens();
     IcsEventStore eventStore;

@@ -3,6 +3,8 @@
 #include "Platform/Linux/XcbConnection.h"
 #include "Support/Log.h"
 
+#include <QMetaObject>
+
 #include <X11/XF86keysym.h>
 #include <xcb/xcb_keysyms.h>
 
@@ -42,28 +44,43 @@ xcb_keysym_t keysymFor(Qt::Key key)
 
 } // namespace
 
-X11KeyCapture::X11KeyCapture(XcbConnection &x11)
-    : m_x11(x11)
-    , m_symbols(xcb_key_symbols_alloc(x11.connection()))
+X11KeyCapture::X11KeyCapture(std::unique_ptr<XcbConnection> connection)
+    : m_x11(std::move(connection))
+    , m_symbols(xcb_key_symbols_alloc(m_x11->connection()))
 {
-    m_events = x11.addEventHandler([this](const xcb_generic_event_t &event) {
-        if ((event.response_type & 0x7f) == XCB_KEY_PRESS)
-            handlePress(reinterpret_cast<const xcb_key_press_event_t &>(event));
-    });
+    xcb_connection_t *c = m_x11->connection();
+    m_wakeWindow = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, m_wakeWindow, m_x11->root(), 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0,
+                      nullptr);
+    xcb_flush(c);
+    m_thread = std::thread([this] { readEvents(); });
 }
 
 X11KeyCapture::~X11KeyCapture()
 {
-    m_x11.removeEventHandler(m_events);
-    for (const Entry &entry : std::as_const(m_grabs))
+    xcb_connection_t *c = m_x11->connection();
+    QHash<Grab, Entry> grabs;
+    {
+        const std::lock_guard lock(m_mutex);
+        grabs.swap(m_grabs);
+    }
+    for (const Entry &entry : std::as_const(grabs))
         ungrab(entry);
-    xcb_flush(m_x11.connection());
+    // A message to our own window, sent to no one else, wakes the thread
+    // from its wait for events.
+    xcb_client_message_event_t stop{};
+    stop.response_type = XCB_CLIENT_MESSAGE;
+    stop.format = 32;
+    stop.window = m_wakeWindow;
+    xcb_send_event(c, 0, m_wakeWindow, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&stop));
+    xcb_flush(c);
+    m_thread.join();
     xcb_key_symbols_free(m_symbols);
 }
 
 uint16_t X11KeyCapture::modifierMask(xcb_keysym_t keysym) const
 {
-    xcb_connection_t *connection = m_x11.connection();
+    xcb_connection_t *connection = m_x11->connection();
     Reply<xcb_get_modifier_mapping_reply_t> mapping(xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr), &free);
     std::unique_ptr<xcb_keycode_t, decltype(&free)> wanted(xcb_key_symbols_get_keycode(m_symbols, keysym), &free);
     if (!mapping || !wanted)
@@ -82,70 +99,65 @@ uint16_t X11KeyCapture::modifierMask(xcb_keysym_t keysym) const
     return 0;
 }
 
+X11KeyCapture::ModifierBits X11KeyCapture::currentModifierBits() const
+{
+    return ModifierBits{modifierMask(altKeysym), modifierMask(superKeysym), modifierMask(numLockKeysym)};
+}
+
 // The modifiers Qt names and the X11 modifier bits that carry them.
-QList<std::pair<Qt::KeyboardModifier, uint16_t>> X11KeyCapture::modifierBits() const
+QList<std::pair<Qt::KeyboardModifier, uint16_t>> X11KeyCapture::qtModifiers(const ModifierBits &bits)
 {
     return {
         {Qt::ShiftModifier, XCB_MOD_MASK_SHIFT},
         {Qt::ControlModifier, XCB_MOD_MASK_CONTROL},
-        {Qt::AltModifier, modifierMask(altKeysym)},
-        {Qt::MetaModifier, modifierMask(superKeysym)},
+        {Qt::AltModifier, bits.alt},
+        {Qt::MetaModifier, bits.super},
     };
 }
 
-std::optional<uint16_t> X11KeyCapture::modifierMask(Qt::KeyboardModifiers modifiers) const
+std::optional<uint16_t> X11KeyCapture::modifierMask(Qt::KeyboardModifiers modifiers, const ModifierBits &bits)
 {
     uint16_t mask = 0;
-    for (const auto &[modifier, bits] : modifierBits()) {
+    for (const auto &[modifier, bit] : qtModifiers(bits)) {
         if (!modifiers.testFlag(modifier))
             continue;
-        if (bits == 0)
+        if (bit == 0)
             return std::nullopt;
-        mask |= bits;
+        mask |= bit;
     }
     return mask;
 }
 
-Qt::KeyboardModifiers X11KeyCapture::keyboardModifiers(uint16_t state) const
+Qt::KeyboardModifiers X11KeyCapture::keyboardModifiers(uint16_t state, const ModifierBits &bits)
 {
     Qt::KeyboardModifiers modifiers;
-    for (const auto &[modifier, bits] : modifierBits()) {
-        if (bits != 0 && (state & bits) == bits)
+    for (const auto &[modifier, bit] : qtModifiers(bits)) {
+        if (bit != 0 && (state & bit) == bit)
             modifiers |= modifier;
     }
     return modifiers;
 }
 
-QList<uint16_t> X11KeyCapture::grabbedVariants(const Entry &entry) const
-{
-    if (!entry.modifiers)
-        return {XCB_MOD_MASK_ANY};
-    const uint16_t modifiers = *entry.modifiers;
-    const uint16_t numLock = modifierMask(numLockKeysym);
-    QList<uint16_t> variants{modifiers, uint16_t(modifiers | XCB_MOD_MASK_LOCK)};
-    if (numLock != 0)
-        variants << uint16_t(modifiers | numLock) << uint16_t(modifiers | numLock | XCB_MOD_MASK_LOCK);
-    return variants;
-}
-
 std::optional<KeyCapture::Grab> X11KeyCapture::grab(const KeyCombination &combination, Handler handler)
 {
-    const auto modifiers = modifierMask(combination.modifiers);
+    const ModifierBits bits = currentModifierBits();
+    const auto modifiers = modifierMask(combination.modifiers, bits);
     if (!modifiers) {
         qCWarning(lcPlatform, "Quib: the key %s does not exist on this keyboard", qPrintable(describe(combination)));
         return std::nullopt;
     }
-    return add(Entry{combination, 0, *modifiers, [handler = std::move(handler)](const KeyPress &) { return handler(); }});
+    const auto always = [](const KeyPress &) { return KeyHandling::Handled; };
+    return add(Entry{combination, 0, *modifiers, {}, always, [handler = std::move(handler)](const KeyPress &, KeyHandling) { handler(); }}, bits);
 }
 
-std::optional<KeyCapture::Grab> X11KeyCapture::grabAnyModifiers(Qt::Key key, PressHandler handler)
+std::optional<KeyCapture::Grab> X11KeyCapture::grabAnyModifiers(Qt::Key key, Decision decision, PressHandler handler)
 {
-    return add(Entry{KeyCombination{key, {}}, 0, std::nullopt, std::move(handler)});
+    return add(Entry{KeyCombination{key, {}}, 0, std::nullopt, {}, std::move(decision), std::move(handler)}, currentModifierBits());
 }
 
-std::optional<KeyCapture::Grab> X11KeyCapture::add(Entry entry)
+std::optional<KeyCapture::Grab> X11KeyCapture::add(Entry entry, const ModifierBits &bits)
 {
-    xcb_connection_t *connection = m_x11.connection();
+    xcb_connection_t *connection = m_x11->connection();
     const QString name = describe(entry.combination);
     const xcb_keysym_t keysym = keysymFor(entry.combination.key);
     std::unique_ptr<xcb_keycode_t, decltype(&free)> keycodes(keysym ? xcb_key_symbols_get_keycode(m_symbols, keysym) : nullptr, &free);
@@ -154,10 +166,18 @@ std::optional<KeyCapture::Grab> X11KeyCapture::add(Entry entry)
         return std::nullopt;
     }
     entry.keycode = *keycodes;
+    if (!entry.modifiers) {
+        entry.variants = {XCB_MOD_MASK_ANY};
+    } else {
+        const uint16_t modifiers = *entry.modifiers;
+        entry.variants = {modifiers, uint16_t(modifiers | XCB_MOD_MASK_LOCK)};
+        if (bits.numLock != 0)
+            entry.variants << uint16_t(modifiers | bits.numLock) << uint16_t(modifiers | bits.numLock | XCB_MOD_MASK_LOCK);
+    }
 
     QList<xcb_void_cookie_t> cookies;
-    for (uint16_t variant : grabbedVariants(entry)) {
-        cookies << xcb_grab_key_checked(connection, 1, m_x11.root(), variant, entry.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC);
+    for (uint16_t variant : std::as_const(entry.variants)) {
+        cookies << xcb_grab_key_checked(connection, 1, m_x11->root(), variant, entry.keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC);
     }
     bool failed = false;
     for (const xcb_void_cookie_t cookie : std::as_const(cookies)) {
@@ -170,7 +190,6 @@ std::optional<KeyCapture::Grab> X11KeyCapture::add(Entry entry)
         // Keep no half grab: with only some lock states taken the key would
         // seem to work at random.
         ungrab(entry);
-        xcb_flush(connection);
         if (!m_reportedHeld.contains(name))
             qCWarning(lcPlatform, "Quib: another program holds the key %s; it stays off", qPrintable(name));
         m_reportedHeld.insert(name);
@@ -178,46 +197,102 @@ std::optional<KeyCapture::Grab> X11KeyCapture::add(Entry entry)
     }
     m_reportedHeld.remove(name);
     const Grab id = m_next++;
+    // A press that came before this is answered as not ours: replayed.
+    const std::lock_guard lock(m_mutex);
+    m_bits = bits;
     m_grabs.insert(id, std::move(entry));
     return id;
 }
 
 void X11KeyCapture::release(Grab grab)
 {
-    const auto it = m_grabs.constFind(grab);
-    if (it == m_grabs.constEnd())
-        return;
-    ungrab(*it);
-    m_grabs.erase(it);
-    xcb_flush(m_x11.connection());
+    Entry entry;
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto it = m_grabs.find(grab);
+        if (it == m_grabs.end())
+            return;
+        entry = std::move(*it);
+        m_grabs.erase(it);
+    }
+    ungrab(entry);
 }
 
 void X11KeyCapture::ungrab(const Entry &entry)
 {
-    for (uint16_t variant : grabbedVariants(entry))
-        xcb_ungrab_key(m_x11.connection(), entry.keycode, m_x11.root(), variant);
+    for (uint16_t variant : entry.variants)
+        xcb_ungrab_key(m_x11->connection(), entry.keycode, m_x11->root(), variant);
+    xcb_flush(m_x11->connection());
 }
 
-void X11KeyCapture::handlePress(const xcb_key_press_event_t &event)
+void X11KeyCapture::readEvents()
 {
-    const uint16_t locks = XCB_MOD_MASK_LOCK | modifierMask(numLockKeysym);
-    // Only the eight modifier bits; the rest are pointer buttons.
-    const uint16_t state = event.state & ~locks & 0xff;
-    // A grab of these exact modifiers goes before one of any modifiers.
-    const Entry *match = nullptr;
-    for (const Entry &entry : std::as_const(m_grabs)) {
-        if (entry.keycode == event.detail && (!entry.modifiers || *entry.modifiers == state)) {
-            if (!match || entry.modifiers)
-                match = &entry;
+    // xcb lets this thread wait for events while the main thread sends
+    // requests and reads their replies on the same connection.
+    while (xcb_generic_event_t *event = xcb_wait_for_event(m_x11->connection())) {
+        const uint8_t type = event->response_type & 0x7f;
+        const bool stop = type == XCB_CLIENT_MESSAGE && reinterpret_cast<const xcb_client_message_event_t *>(event)->window == m_wakeWindow;
+        if (type == XCB_KEY_PRESS) {
+            answer(*reinterpret_cast<const xcb_key_press_event_t *>(event));
+        } else if (type == XCB_MAPPING_NOTIFY) {
+            const auto notify = *reinterpret_cast<const xcb_mapping_notify_event_t *>(event);
+            QMetaObject::invokeMethod(this, [this, notify] { followMapping(notify); }, Qt::QueuedConnection);
+        }
+        free(event);
+        if (stop)
+            return;
+    }
+}
+
+void X11KeyCapture::answer(const xcb_key_press_event_t &event)
+{
+    std::optional<Grab> match;
+    KeyPress press;
+    KeyHandling handling = KeyHandling::Declined;
+    {
+        const std::lock_guard lock(m_mutex);
+        const uint16_t locks = XCB_MOD_MASK_LOCK | m_bits.numLock;
+        // Only the eight modifier bits; the rest are pointer buttons.
+        const uint16_t state = event.state & ~locks & 0xff;
+        // A grab of these exact modifiers goes before one of any modifiers.
+        const Entry *entry = nullptr;
+        for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it) {
+            if (it->keycode == event.detail && (!it->modifiers || *it->modifiers == state) && (!entry || it->modifiers)) {
+                entry = &*it;
+                match = it.key();
+            }
+        }
+        if (entry) {
+            // Under the lock, so a decision never runs after its release().
+            press = KeyPress{keyboardModifiers(state, m_bits)};
+            handling = entry->decision(press);
         }
     }
-    KeyHandling handling = KeyHandling::Declined;
-    if (match) {
-        // The handler may release this very grab; it runs on a copy.
-        const PressHandler handler = match->handler;
-        handling = handler(KeyPress{keyboardModifiers(state)});
+    // The keyboard stays frozen until this answer.
+    xcb_allow_events(m_x11->connection(), handling == KeyHandling::Handled ? XCB_ALLOW_ASYNC_KEYBOARD : XCB_ALLOW_REPLAY_KEYBOARD, event.time);
+    xcb_flush(m_x11->connection());
+    if (match)
+        QMetaObject::invokeMethod(this, [this, grab = *match, press, handling] { deliver(grab, press, handling); }, Qt::QueuedConnection);
+}
+
+void X11KeyCapture::followMapping(xcb_mapping_notify_event_t notify)
+{
+    xcb_refresh_keyboard_mapping(m_symbols, &notify);
+    const ModifierBits bits = currentModifierBits();
+    const std::lock_guard lock(m_mutex);
+    m_bits = bits;
+}
+
+void X11KeyCapture::deliver(Grab grab, KeyPress press, KeyHandling handling)
+{
+    PressHandler handler;
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto it = m_grabs.constFind(grab);
+        if (it == m_grabs.constEnd())
+            return;
+        handler = it->handler;
     }
-    // The keyboard stays frozen until we answer.
-    xcb_allow_events(m_x11.connection(), handling == KeyHandling::Handled ? XCB_ALLOW_ASYNC_KEYBOARD : XCB_ALLOW_REPLAY_KEYBOARD, event.time);
-    xcb_flush(m_x11.connection());
+    // The handler may release this very grab; it runs on a copy.
+    handler(press, handling);
 }

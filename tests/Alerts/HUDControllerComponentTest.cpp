@@ -4,6 +4,9 @@
 #include "Platform/Linux/PulseAudioSystem.h"
 #include "Platform/Linux/X11KeyCapture.h"
 #include "Platform/Linux/XcbConnection.h"
+#include "BusyMainThread.h"
+#include "KeyboardClient.h"
+#include "LogCapture.h"
 #include "PrivateDisplay.h"
 #include "PulseServer.h"
 #include "QtPrinters.h"
@@ -31,9 +34,9 @@ protected:
         ASSERT_TRUE(display.isRunning());
         audio = std::make_unique<PulseAudioSystem>(platform.scheduler);
         ASSERT_TRUE(waitUntil([this] { return audio->device(Output, audio->defaultDevice(Output)).has_value(); }));
-        x11 = XcbConnection::open(display.name().toUtf8());
+        auto x11 = XcbConnection::open(display.name().toUtf8());
         ASSERT_TRUE(x11);
-        keys = std::make_unique<X11KeyCapture>(*x11);
+        keys = std::make_unique<X11KeyCapture>(std::move(x11));
         const Services fakes = platform.services();
         const Services services{fakes.scheduler, fakes.defaults, fakes.notifications, fakes.workspace, fakes.soundPlayer, *audio, *keys,
                                 fakes.windowServer, fakes.screens, fakes.eventStore, fakes.location, fakes.credentials, fakes.pointer,
@@ -57,7 +60,6 @@ protected:
     PrivateDisplay display;
     FakePlatform platform;
     std::unique_ptr<PulseAudioSystem> audio;
-    std::unique_ptr<XcbConnection> x11;
     std::unique_ptr<X11KeyCapture> keys;
     std::unique_ptr<AppModel> model;
 };
@@ -65,7 +67,7 @@ protected:
 TEST_F(HUDControllerComponentTest, VolumeKeysChangeTheSinkAndShowTheStrip)
 {
     HUDController hud(*model);
-    ASSERT_TRUE(hud.keys().isStarted());
+    ASSERT_TRUE(hud.keys().isStarted(MediaKeyGroup::volume));
     PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
     ASSERT_TRUE(sinkReaches(0.5f));
 
@@ -165,32 +167,62 @@ TEST_F(HUDControllerComponentTest, ChangesFromElsewhereReachSystemVolume)
     EXPECT_TRUE(waitUntil([&] { return observer.volume() == 0.375f; }));
 }
 
-TEST_F(HUDControllerComponentTest, KeysHeldByAnotherProgramAreRetriedEveryFourSeconds)
+// Whatever the main thread is doing, a volume key is taken at once and
+// acted on later; a brightness key with no backlight to set goes on to the
+// focused window, and so does the next letter.
+TEST_F(HUDControllerComponentTest, KeysAreAnsweredWhileTheMainThreadIsBusy)
 {
-    // Another program holds volume down with Control.
-    const auto other = XcbConnection::open(display.name().toUtf8());
-    ASSERT_TRUE(other);
-    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(other->connection());
-    xcb_keycode_t *codes = xcb_key_symbols_get_keycode(symbols, XF86XK_AudioLowerVolume);
-    ASSERT_TRUE(codes);
-    const xcb_keycode_t lowerVolume = codes[0];
-    free(codes);
-    xcb_key_symbols_free(symbols);
-    xcb_grab_key(other->connection(), 1, other->root(), XCB_MOD_MASK_CONTROL, lowerVolume, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-    free(xcb_get_input_focus_reply(other->connection(), xcb_get_input_focus(other->connection()), nullptr));
-
     PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
     ASSERT_TRUE(sinkReaches(0.5f));
     HUDController hud(*model);
-    EXPECT_FALSE(hud.keys().isStarted());
-    EXPECT_TRUE(hud.isRetrying());
+    KeyboardClient editor(display.name());
+    ASSERT_TRUE(editor.isReady());
+    const xcb_keycode_t letter = editor.keycode('a');
 
-    xcb_ungrab_key(other->connection(), lowerVolume, other->root(), XCB_MOD_MASK_CONTROL);
-    free(xcb_get_input_focus_reply(other->connection(), xcb_get_input_focus(other->connection()), nullptr));
-    platform.scheduler.advance(HUDController::retryInterval);
-    ASSERT_TRUE(hud.keys().isStarted());
-    display.xdotool({"key", "XF86AudioLowerVolume"});
-    EXPECT_TRUE(sinkReaches(0.4375f));
+    QList<xcb_keycode_t> seen;
+    bool stripMeanwhile = true;
+    ASSERT_TRUE(whileMainThreadIsBusy([&] {
+        display.xdotool({"key", "XF86AudioRaiseVolume", "XF86MonBrightnessUp", "a"});
+        seen = editor.pressesUntil(letter);
+        stripMeanwhile = model->alerts.current().has_value();
+    }));
+    EXPECT_EQ(seen, QList<xcb_keycode_t>({editor.keycode(XF86XK_MonBrightnessUp), letter}));
+    EXPECT_FALSE(stripMeanwhile);
+    ASSERT_TRUE(sinkReaches(0.5625f));
+    ASSERT_TRUE(model->alerts.current());
+    EXPECT_EQ(model->alerts.current()->trailing, QStringLiteral("56"));
+}
+
+// Another program holds only a brightness key (with Control): the volume
+// keys work, and the brightness keys are tried again every 4 s, logged once.
+TEST_F(HUDControllerComponentTest, BrightnessKeysHeldElsewhereLeaveTheVolumeKeysWorking)
+{
+    KeyboardClient other(display.name());
+    ASSERT_TRUE(other.holdKey(XF86XK_MonBrightnessUp, XCB_MOD_MASK_CONTROL));
+    platform.backlights.list = {{"intel_backlight", 0.5f, true}};
+    PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
+    ASSERT_TRUE(sinkReaches(0.5f));
+    LogCapture log;
+    HUDController hud(*model);
+    EXPECT_TRUE(hud.keys().isStarted(MediaKeyGroup::volume));
+    EXPECT_FALSE(hud.isRetrying(MediaKeyGroup::volume));
+    EXPECT_FALSE(hud.keys().isStarted(MediaKeyGroup::brightness));
+    EXPECT_TRUE(hud.isRetrying(MediaKeyGroup::brightness));
+
+    display.xdotool({"key", "XF86AudioRaiseVolume"});
+    EXPECT_TRUE(sinkReaches(0.5625f));
+    platform.scheduler.advance(3 * HUDController::retryInterval);
+    EXPECT_FALSE(hud.keys().isStarted(MediaKeyGroup::brightness));
+    EXPECT_EQ(log.messages("Quib: another program holds the key").size(), 1);
+
+    other.letGoOfKey(XF86XK_MonBrightnessUp, XCB_MOD_MASK_CONTROL);
+    platform.scheduler.advance(HUDController::retryInterval - 0.001);
+    EXPECT_FALSE(hud.keys().isStarted(MediaKeyGroup::brightness));
+    platform.scheduler.advance(0.001);
+    ASSERT_TRUE(hud.keys().isStarted(MediaKeyGroup::brightness));
+    EXPECT_FALSE(hud.isRetrying(MediaKeyGroup::brightness));
+    display.xdotool({"key", "XF86MonBrightnessUp"});
+    EXPECT_TRUE(waitUntil([&] { return platform.backlights.brightness("intel_backlight") > 0.5f; }));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -13,12 +15,17 @@ namespace {
 constexpr AudioScope Output = AudioScope::Output;
 constexpr Qt::KeyboardModifiers fine = Qt::AltModifier | Qt::ShiftModifier;
 
-// The controller over fakes, with the default output "speakers" at 0.5.
+// The controller over fakes, with the default output "speakers" at 0.5 and
+// no backlight; `arrange` changes that, and the settings, before the
+// controller starts.
 struct Rig {
-    Rig()
+    explicit Rig(const std::function<void(Rig &)> &arrange = {})
     {
         platform.audio.addDevice(Output, FakeAudioSystem::switchedDevice(QStringLiteral("speakers"), 0.5f));
         platform.audio.defaults[Output] = QStringLiteral("speakers");
+        if (arrange)
+            arrange(*this);
+        hud.emplace(model);
     }
 
     std::optional<KeyHandling> press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { return platform.keyCapture.press({key, modifiers}); }
@@ -32,12 +39,21 @@ struct Rig {
     }
     std::optional<NotchAlert> strip() const { return model.alerts.current(); }
 
+    // Whether `key` is held with any modifiers.
+    bool isHeld(Qt::Key key) const { return platform.keyCapture.isTaken(key); }
+
     FakePlatform platform;
     AppModel model{platform.services()};
-    HUDController hud{model};
+    std::optional<HUDController> hud;
 };
 
+// With a built-in display at half brightness.
 class HUDControllerTest : public ::testing::Test, protected Rig {
+protected:
+    HUDControllerTest()
+        : Rig([](Rig &rig) { rig.platform.backlights.list = {{"intel_backlight", 0.5f, true}}; })
+    {
+    }
 };
 
 NotchAlert levelStrip(const QString &symbol, double level, const QString &number)
@@ -193,7 +209,6 @@ TEST_F(HUDControllerTest, StripHidesAfterTheDurationSetting)
     EXPECT_FALSE(strip());
 
     model.preferences.displayDuration.setValue(0.8);
-    platform.backlights.list = {{"intel_backlight", 0.5f, true}};
     press(Qt::Key_MonBrightnessUp);
     platform.scheduler.advance(0.799);
     EXPECT_TRUE(strip());
@@ -201,43 +216,96 @@ TEST_F(HUDControllerTest, StripHidesAfterTheDurationSetting)
     EXPECT_FALSE(strip());
 }
 
-TEST_F(HUDControllerTest, KeysItDoesNotTakeGoToTheSystemUntouched)
+TEST_F(HUDControllerTest, KeysItDoesNotActOnGoElsewhereUntouched)
 {
     const struct {
         const char *name;
         std::function<void(Rig &)> arrange;
         Qt::Key key;
+        // None: not held at all, so the desktop handles it; declined: held
+        // but replayed to the focused window.
+        std::optional<KeyHandling> handling;
     } cases[] = {
-        {"volume indicator off", [](Rig &r) { r.model.preferences.soundHUD.setValue(false); }, Qt::Key_VolumeUp},
-        {"volume indicator off, mute", [](Rig &r) { r.model.preferences.soundHUD.setValue(false); }, Qt::Key_VolumeMute},
-        {"no output device", [](Rig &r) { r.platform.audio.defaults.clear(); }, Qt::Key_VolumeDown},
+        {"volume indicator off", [](Rig &r) { r.model.preferences.soundHUD.setValue(false); }, Qt::Key_VolumeUp, std::nullopt},
+        {"volume indicator off, mute", [](Rig &r) { r.model.preferences.soundHUD.setValue(false); }, Qt::Key_VolumeMute, std::nullopt},
+        {"no output device", [](Rig &r) { r.platform.audio.defaults.clear(); }, Qt::Key_VolumeDown, KeyHandling::Declined},
         {"output without a volume",
          [](Rig &r) {
              r.platform.audio.addDevice(Output, AudioDevice{"hdmi", "HDMI", false, true, std::nullopt, false});
              r.platform.audio.defaults[Output] = "hdmi";
          },
-         Qt::Key_VolumeUp},
-        {"no backlight", [](Rig &) {}, Qt::Key_MonBrightnessUp},
+         Qt::Key_VolumeUp, KeyHandling::Declined},
+        {"no backlight", [](Rig &) {}, Qt::Key_MonBrightnessUp, KeyHandling::Declined},
         {"brightness indicator off",
          [](Rig &r) {
              r.platform.backlights.list = {{"intel_backlight", 0.5f, true}};
              r.model.preferences.displayHUD.setValue(false);
          },
-         Qt::Key_MonBrightnessDown},
+         Qt::Key_MonBrightnessDown, std::nullopt},
         {"only unreadable backlights",
          [](Rig &r) {
              r.platform.backlights.list = {{"unreadable", std::nullopt}, {"negative", -0.2f}, {"nan", std::numeric_limits<float>::quiet_NaN()}};
          },
-         Qt::Key_MonBrightnessUp},
+         Qt::Key_MonBrightnessUp, KeyHandling::Declined},
     };
     for (const auto &row : cases) {
-        Rig rig;
-        row.arrange(rig);
-        EXPECT_EQ(rig.press(row.key), KeyHandling::Declined) << row.name;
+        Rig rig(row.arrange);
+        EXPECT_EQ(rig.press(row.key), row.handling) << row.name;
         EXPECT_FALSE(rig.strip()) << row.name;
         EXPECT_TRUE(rig.platform.audio.writes.isEmpty()) << row.name;
         EXPECT_TRUE(rig.platform.backlights.writes.isEmpty()) << row.name;
     }
+}
+
+// A press is decided without the main thread, from what the controller knew
+// last: the output device is followed as the sound server reports it, the
+// backlights are looked for again after each brightness press.
+TEST_F(HUDControllerTest, DecidesFromTheDevicesItLastSaw)
+{
+    Rig rig([](Rig &r) { r.platform.audio.defaults.clear(); });
+    EXPECT_EQ(rig.press(Qt::Key_VolumeUp), KeyHandling::Declined);
+    rig.platform.audio.changeDefault(Output, QStringLiteral("speakers"));
+    EXPECT_EQ(rig.press(Qt::Key_VolumeUp), KeyHandling::Handled);
+    rig.platform.audio.changeDefault(Output, QString());
+    EXPECT_EQ(rig.press(Qt::Key_VolumeUp), KeyHandling::Declined);
+
+    EXPECT_EQ(rig.press(Qt::Key_MonBrightnessUp), KeyHandling::Declined);
+    rig.platform.backlights.list = {{"intel_backlight", 0.5f, true}};
+    rig.press(Qt::Key_MonBrightnessUp);
+    EXPECT_EQ(rig.press(Qt::Key_MonBrightnessUp), KeyHandling::Handled);
+    EXPECT_EQ(rig.strip()->kind, AlertKind::brightness);
+}
+
+TEST_F(HUDControllerTest, GivesBackTheKeysNoSettingWantsAndTakesThemAgain)
+{
+    const Qt::Key volumeKeys[] = {Qt::Key_VolumeUp, Qt::Key_VolumeDown, Qt::Key_VolumeMute};
+    const Qt::Key brightnessKeys[] = {Qt::Key_MonBrightnessUp, Qt::Key_MonBrightnessDown};
+    const auto held = [&](const auto &keys) { return std::all_of(std::begin(keys), std::end(keys), [&](Qt::Key key) { return isHeld(key); }); };
+    const auto released = [&](const auto &keys) { return std::none_of(std::begin(keys), std::end(keys), [&](Qt::Key key) { return isHeld(key); }); };
+    ASSERT_TRUE(held(volumeKeys) && held(brightnessKeys));
+
+    model.preferences.soundHUD.setValue(false);
+    platform.scheduler.advance(0);
+    EXPECT_TRUE(released(volumeKeys));
+    EXPECT_TRUE(held(brightnessKeys));
+    EXPECT_EQ(press(Qt::Key_VolumeUp), std::nullopt);
+
+    model.preferences.displayHUD.setValue(false);
+    platform.scheduler.advance(0);
+    EXPECT_EQ(platform.keyCapture.grabCount(), 0);
+
+    model.preferences.soundHUD.setValue(true);
+    platform.scheduler.advance(0);
+    EXPECT_TRUE(held(volumeKeys));
+    EXPECT_TRUE(released(brightnessKeys));
+    EXPECT_EQ(press(Qt::Key_VolumeUp), KeyHandling::Handled);
+    EXPECT_EQ(speakers().volume, 0.5625f);
+
+    model.preferences.displayHUD.setValue(true);
+    platform.scheduler.advance(0);
+    EXPECT_TRUE(held(brightnessKeys));
+    EXPECT_EQ(press(Qt::Key_MonBrightnessUp), KeyHandling::Handled);
+    EXPECT_FALSE(hud->isRetrying(MediaKeyGroup::volume) || hud->isRetrying(MediaKeyGroup::brightness));
 }
 
 NotchAlert brightnessStrip(const QString &symbol, double level, const QString &number)
@@ -286,8 +354,7 @@ TEST_F(HUDControllerTest, BrightnessStripCases)
          brightnessStrip("sun.max.fill", 0.5625, "56")},
     };
     for (const auto &row : cases) {
-        Rig rig;
-        rig.platform.backlights.list = row.displays;
+        Rig rig([&](Rig &r) { r.platform.backlights.list = row.displays; });
         EXPECT_EQ(rig.press(row.key), KeyHandling::Handled) << row.name;
         EXPECT_EQ(rig.strip(), row.strip) << row.name;
     }
@@ -339,7 +406,6 @@ TEST_F(HUDControllerTest, BrightnessStepsMoveAtLeastOneLevelOfTheDisplay)
 
 TEST_F(HUDControllerTest, BrightnessStripFollowsItsSettings)
 {
-    platform.backlights.list = {{"intel_backlight", 0.5f, true}};
     model.preferences.showBrightnessPercentage.setValue(false);
     model.preferences.displayStyle.setValue(HUDStyle::white);
     model.preferences.brightnessLevelColors.setValue(false);
@@ -366,43 +432,70 @@ TEST_F(HUDControllerTest, NeverWritesALevelThatIsNotANumberOrOutOfRange)
     EXPECT_EQ(platform.audio.writes, QStringList({"volume Output speakers 0.5625"}));
 }
 
-TEST_F(HUDControllerTest, TakesTheKeysOnlyWhenAllCanBeTakenAndRetriesEveryFourSeconds)
+// Another program holds one key of a group with some modifier: the other
+// group works, and the held one is tried again every 4 s until it is free.
+TEST_F(HUDControllerTest, EachGroupOfKeysIsTakenOnItsOwnAndRetriedEveryFourSeconds)
 {
-    EXPECT_TRUE(hud.keys().isStarted());
-    EXPECT_FALSE(hud.isRetrying());
+    const struct {
+        const char *name;
+        KeyCombination heldElsewhere;
+        MediaKeyGroup blocked;
+        Qt::Key blockedKey;
+        MediaKeyGroup working;
+        Qt::Key workingKey;
+    } cases[] = {
+        {"a brightness key held", {Qt::Key_MonBrightnessDown, Qt::ShiftModifier}, MediaKeyGroup::brightness, Qt::Key_MonBrightnessUp,
+         MediaKeyGroup::volume, Qt::Key_VolumeUp},
+        {"a volume key held", {Qt::Key_VolumeMute, Qt::ControlModifier}, MediaKeyGroup::volume, Qt::Key_VolumeDown, MediaKeyGroup::brightness,
+         Qt::Key_MonBrightnessDown},
+    };
+    for (const auto &row : cases) {
+        Rig rig([&](Rig &r) {
+            r.platform.backlights.list = {{"intel_backlight", 0.5f, true}};
+            r.platform.keyCapture.heldElsewhere = {row.heldElsewhere};
+        });
+        EXPECT_TRUE(rig.hud->keys().isStarted(row.working)) << row.name;
+        EXPECT_FALSE(rig.hud->isRetrying(row.working)) << row.name;
+        EXPECT_EQ(rig.press(row.workingKey), KeyHandling::Handled) << row.name;
+        EXPECT_FALSE(rig.hud->keys().isStarted(row.blocked)) << row.name;
+        EXPECT_TRUE(rig.hud->isRetrying(row.blocked)) << row.name;
+        EXPECT_EQ(rig.press(row.blockedKey), std::nullopt) << row.name << ": no half group is held";
 
-    // Another program holds one of the five keys with some modifier.
-    FakePlatform platform;
-    platform.keyCapture.heldElsewhere = {{Qt::Key_VolumeMute, Qt::ControlModifier}};
-    AppModel model(platform.services());
-    HUDController blocked(model);
-    EXPECT_FALSE(blocked.keys().isStarted());
-    EXPECT_TRUE(blocked.isRetrying());
-    EXPECT_EQ(platform.keyCapture.grabCount(), 0) << "no half set of keys";
-    EXPECT_EQ(platform.keyCapture.press({Qt::Key_VolumeUp, {}}), std::nullopt) << "the key goes to the system";
+        rig.platform.scheduler.advance(4);
+        EXPECT_TRUE(rig.hud->isRetrying(row.blocked)) << row.name;
+        rig.platform.keyCapture.heldElsewhere.clear();
+        rig.platform.scheduler.advance(3.999);
+        EXPECT_FALSE(rig.hud->keys().isStarted(row.blocked)) << row.name;
+        rig.platform.scheduler.advance(0.001);
+        EXPECT_TRUE(rig.hud->keys().isStarted(row.blocked)) << row.name;
+        EXPECT_FALSE(rig.hud->isRetrying(row.blocked)) << row.name;
+        EXPECT_EQ(rig.press(row.blockedKey), KeyHandling::Handled) << row.name;
+        EXPECT_EQ(rig.platform.keyCapture.grabCount(), 5) << row.name;
+    }
+}
 
-    platform.scheduler.advance(4);
-    EXPECT_TRUE(blocked.isRetrying());
-    platform.keyCapture.heldElsewhere.clear();
-    platform.scheduler.advance(3.999);
-    EXPECT_FALSE(blocked.keys().isStarted());
-    platform.scheduler.advance(0.001);
-    EXPECT_TRUE(blocked.keys().isStarted());
-    EXPECT_FALSE(blocked.isRetrying());
-    EXPECT_EQ(platform.keyCapture.press({Qt::Key_VolumeUp, {}}), KeyHandling::Declined) << "taken now; no output device here";
+TEST_F(HUDControllerTest, KeysNoSettingWantsAreNotRetried)
+{
+    Rig rig([](Rig &r) { r.platform.keyCapture.heldElsewhere = {{Qt::Key_MonBrightnessUp, {}}}; });
+    ASSERT_TRUE(rig.hud->isRetrying(MediaKeyGroup::brightness));
+    rig.model.preferences.displayHUD.setValue(false);
+    rig.platform.scheduler.advance(0);
+    EXPECT_FALSE(rig.hud->isRetrying(MediaKeyGroup::brightness));
+
+    rig.platform.keyCapture.heldElsewhere.clear();
+    rig.model.preferences.displayHUD.setValue(true);
+    rig.platform.scheduler.advance(0);
+    EXPECT_TRUE(rig.hud->keys().isStarted(MediaKeyGroup::brightness));
 }
 
 TEST_F(HUDControllerTest, PermissionNoticeRetriesAtOnce)
 {
-    FakePlatform platform;
-    platform.keyCapture.heldElsewhere = {{Qt::Key_MonBrightnessUp, {}}};
-    AppModel model(platform.services());
-    HUDController blocked(model);
-    ASSERT_TRUE(blocked.isRetrying());
-    platform.keyCapture.heldElsewhere.clear();
-    Q_EMIT model.permissionNotifications.quibPermissionsChanged();
-    EXPECT_TRUE(blocked.keys().isStarted());
-    EXPECT_FALSE(blocked.isRetrying());
+    Rig rig([](Rig &r) { r.platform.keyCapture.heldElsewhere = {{Qt::Key_MonBrightnessUp, {}}}; });
+    ASSERT_TRUE(rig.hud->isRetrying(MediaKeyGroup::brightness));
+    rig.platform.keyCapture.heldElsewhere.clear();
+    Q_EMIT rig.model.permissionNotifications.quibPermissionsChanged();
+    EXPECT_TRUE(rig.hud->keys().isStarted(MediaKeyGroup::brightness));
+    EXPECT_FALSE(rig.hud->isRetrying(MediaKeyGroup::brightness));
 }
 
 } // namespace

@@ -8,6 +8,7 @@ namespace {
 struct Press {
     MediaKey key;
     Qt::KeyboardModifiers modifiers;
+    KeyHandling handling;
     bool operator==(const Press &) const = default;
 };
 
@@ -16,24 +17,25 @@ TEST(MediaKeyMonitor, DecodesTheFiveKeysWithTheirModifiers)
     FakeKeyCapture keys;
     MediaKeyMonitor monitor(keys);
     QList<Press> presses;
-    monitor.handler = [&](MediaKey key, Qt::KeyboardModifiers modifiers) {
-        presses.append({key, modifiers});
-        return key != MediaKey::mute;
-    };
-    ASSERT_TRUE(monitor.start());
+    monitor.handler = [&](MediaKey key, Qt::KeyboardModifiers modifiers, KeyHandling handling) { presses.append({key, modifiers, handling}); };
+    ASSERT_TRUE(monitor.start(MediaKeyGroup::volume));
+    ASSERT_TRUE(monitor.start(MediaKeyGroup::brightness));
+    monitor.setTaking(MediaKeyGroup::volume, true);
 
+    const auto handled = KeyHandling::Handled;
+    const auto declined = KeyHandling::Declined;
     const struct {
         KeyCombination combination;
         std::optional<KeyHandling> handling;
         std::optional<Press> press;
     } cases[] = {
-        {{Qt::Key_VolumeUp, {}}, KeyHandling::Handled, Press{MediaKey::volumeUp, {}}},
-        {{Qt::Key_VolumeDown, Qt::AltModifier | Qt::ShiftModifier}, KeyHandling::Handled, Press{MediaKey::volumeDown, Qt::AltModifier | Qt::ShiftModifier}},
-        {{Qt::Key_MonBrightnessUp, Qt::ControlModifier}, KeyHandling::Handled, Press{MediaKey::brightnessUp, Qt::ControlModifier}},
-        {{Qt::Key_MonBrightnessDown, {}}, KeyHandling::Handled, Press{MediaKey::brightnessDown, {}}},
-        // Declined by the handler: the press goes on.
-        {{Qt::Key_VolumeMute, {}}, KeyHandling::Declined, Press{MediaKey::mute, {}}},
-        // Not a key of interest: never taken, the handler is not asked.
+        {{Qt::Key_VolumeUp, {}}, handled, Press{MediaKey::volumeUp, {}, handled}},
+        {{Qt::Key_VolumeDown, Qt::AltModifier | Qt::ShiftModifier}, handled, Press{MediaKey::volumeDown, Qt::AltModifier | Qt::ShiftModifier, handled}},
+        {{Qt::Key_VolumeMute, {}}, handled, Press{MediaKey::mute, {}, handled}},
+        // A group not taken: the press goes on, and the handler hears of it.
+        {{Qt::Key_MonBrightnessUp, Qt::ControlModifier}, declined, Press{MediaKey::brightnessUp, Qt::ControlModifier, declined}},
+        {{Qt::Key_MonBrightnessDown, {}}, declined, Press{MediaKey::brightnessDown, {}, declined}},
+        // Not a key of interest: never held, the handler is not called.
         {{Qt::Key_MediaPlay, {}}, std::nullopt, std::nullopt},
         {{Qt::Key_M, Qt::ControlModifier | Qt::AltModifier}, std::nullopt, std::nullopt},
     };
@@ -44,29 +46,40 @@ TEST(MediaKeyMonitor, DecodesTheFiveKeysWithTheirModifiers)
     }
 }
 
-TEST(MediaKeyMonitor, DeclinesEverythingUntilAHandlerIsSet)
+TEST(MediaKeyMonitor, DeclinesEverythingUntilToldToTake)
 {
     FakeKeyCapture keys;
     MediaKeyMonitor monitor(keys);
-    ASSERT_TRUE(monitor.start());
+    ASSERT_TRUE(monitor.start(MediaKeyGroup::volume));
+    EXPECT_EQ(keys.press({Qt::Key_VolumeUp, {}}), KeyHandling::Declined);
+    monitor.setTaking(MediaKeyGroup::volume, true);
+    EXPECT_EQ(keys.press({Qt::Key_VolumeUp, {}}), KeyHandling::Handled);
+    monitor.setTaking(MediaKeyGroup::volume, false);
     EXPECT_EQ(keys.press({Qt::Key_VolumeUp, {}}), KeyHandling::Declined);
 }
 
-TEST(MediaKeyMonitor, TakesAllKeysOrNone)
+TEST(MediaKeyMonitor, TakesEachGroupWholeOrNotAtAll)
 {
     FakeKeyCapture keys;
-    // Another program holds one key with some modifier.
+    // Another program holds one brightness key with some modifier.
     keys.heldElsewhere = {{Qt::Key_MonBrightnessDown, Qt::ShiftModifier}};
     {
         MediaKeyMonitor monitor(keys);
-        EXPECT_FALSE(monitor.start());
-        EXPECT_FALSE(monitor.isStarted());
+        EXPECT_FALSE(monitor.start(MediaKeyGroup::brightness));
+        EXPECT_FALSE(monitor.isStarted(MediaKeyGroup::brightness));
         EXPECT_EQ(keys.grabCount(), 0);
+        EXPECT_TRUE(monitor.start(MediaKeyGroup::volume));
+        EXPECT_EQ(keys.grabCount(), 3);
 
         keys.heldElsewhere.clear();
-        EXPECT_TRUE(monitor.start());
-        EXPECT_TRUE(monitor.start()) << "already started";
+        EXPECT_TRUE(monitor.start(MediaKeyGroup::brightness));
+        EXPECT_TRUE(monitor.start(MediaKeyGroup::brightness)) << "already started";
         EXPECT_EQ(keys.grabCount(), 5);
+
+        monitor.stop(MediaKeyGroup::volume);
+        EXPECT_FALSE(monitor.isStarted(MediaKeyGroup::volume));
+        EXPECT_EQ(keys.press({Qt::Key_VolumeMute, {}}), std::nullopt);
+        EXPECT_EQ(keys.grabCount(), 2);
     }
     EXPECT_EQ(keys.grabCount(), 0) << "a monitor gives its keys back when it goes";
 }
