@@ -21,13 +21,14 @@ struct App {
     explicit App(const QVariantMap &settings)
         : model(servicesWith(platform, settings))
     {
+    }
+
+    // Speakers and a display are there before the indicator starts.
+    static Services servicesWith(FakePlatform &platform, const QVariantMap &settings)
+    {
         platform.audio.addDevice(AudioScope::Output, FakeAudioSystem::switchedDevice(QStringLiteral("speakers"), 0.5f));
         platform.audio.defaults[AudioScope::Output] = QStringLiteral("speakers");
         platform.backlights.list = {{"intel_backlight", 0.5f, true}};
-    }
-
-    static Services servicesWith(FakePlatform &platform, const QVariantMap &settings)
-    {
         for (auto setting = settings.begin(); setting != settings.end(); ++setting)
             platform.defaults.setObject(setting.key(), setting.value());
         return platform.services();

@@ -387,9 +387,8 @@ TEST_F(HUDControllerTest, BrightnessStepsMoveAtLeastOneLevelOfTheDisplay)
         {"255 levels: a fine step down", 255, 128, Qt::Key_MonBrightnessDown, fine, 124, "sun.min.fill", "49"},
     };
     for (const auto &row : cases) {
-        Rig rig;
         const float count = float(row.levelCount);
-        rig.platform.backlights.list = {{"acpi_video0", float(row.from) / count, true, true, row.levelCount}};
+        Rig rig([&](Rig &r) { r.platform.backlights.list = {{"acpi_video0", float(row.from) / count, true, true, row.levelCount}}; });
         EXPECT_EQ(rig.press(row.key, row.modifiers), KeyHandling::Handled) << row.name;
         const float held = float(row.to) / count;
         EXPECT_EQ(rig.platform.backlights.brightness("acpi_video0"), held) << row.name;
