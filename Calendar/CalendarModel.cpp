@@ -120,53 +120,52 @@ void CalendarModel::reload()
 {
     const QDateTime now = m_scheduler.now().toLocalTime();
     m_today = now;
+    // Whatever an earlier reload still brings is out of date.
+    const quint64 generation = ++m_reloads;
     if (!m_authorized.value()) {
         m_events = QList<DayEvent>();
         m_calendars = QList<CalendarInfo>();
         return;
     }
+    // An invalid day reads the calendars and no events.
+    const QDateTime dayStart(now.date(), QTime(0, 0));
+    const QDateTime dayEnd(now.date().addDays(1), QTime(0, 0));
+    m_store.load(dayStart, dayEnd, m_preferences.disabledCalendarIDs.value(),
+                 [this, generation, alive = std::weak_ptr<bool>(m_alive)](EventStore::Snapshot snapshot) {
+                     if (alive.lock() && generation == m_reloads)
+                         apply(snapshot);
+                 });
+}
 
-    const QList<EventStore::Calendar> storeCalendars = m_store.calendars();
+void CalendarModel::apply(const EventStore::Snapshot &snapshot)
+{
     QList<CalendarInfo> infos;
-    for (const EventStore::Calendar &calendar : storeCalendars)
+    for (const EventStore::Calendar &calendar : snapshot.calendars)
         infos.append(CalendarInfo{calendar.identifier, calendar.title, calendar.sourceTitle, calendar.color.value_or(SystemColors::blue())});
     std::stable_sort(infos.begin(), infos.end(), [](const CalendarInfo &a, const CalendarInfo &b) {
         return a.source != b.source ? a.source < b.source : a.title < b.title;
     });
     m_calendars = infos;
 
-    const StringSet disabled = m_preferences.disabledCalendarIDs.value();
-    QStringList enabled;
-    for (const EventStore::Calendar &calendar : storeCalendars) {
-        if (!disabled.contains(calendar.identifier))
-            enabled.append(calendar.identifier);
-    }
-
     QList<DayEvent> dayEvents;
-    // No enabled calendar means no events: an empty list must never become a
-    // query over every calendar.
-    const QDateTime dayStart(now.date(), QTime(0, 0));
-    const QDateTime dayEnd(now.date().addDays(1), QTime(0, 0));
-    if (!enabled.isEmpty() && dayStart.isValid() && dayEnd.isValid()) {
-        for (const EventStore::Event &event : m_store.events(dayStart, dayEnd, enabled)) {
-            if (!event.start.isValid() || !event.end.isValid())
-                continue;
-            const auto link = MeetingLink::find(event.url, event.location, event.notes);
-            DayEvent day;
-            day.id = eventId(event.itemIdentifier, event.start);
-            day.title = event.title.value_or(QString());
-            if (day.title.isEmpty())
-                day.title = QStringLiteral("Sem título");
-            day.start = event.start;
-            day.end = event.end;
-            day.isAllDay = event.isAllDay;
-            day.color = event.calendarColor.value_or(SystemColors::blue());
-            if (link) {
-                day.joinURL = link->url;
-                day.joinProvider = link->provider;
-            }
-            dayEvents.append(day);
+    for (const EventStore::Event &event : snapshot.events) {
+        if (!event.start.isValid() || !event.end.isValid())
+            continue;
+        const auto link = MeetingLink::find(event.url, event.location, event.notes);
+        DayEvent day;
+        day.id = eventId(event.itemIdentifier, event.start);
+        day.title = event.title.value_or(QString());
+        if (day.title.isEmpty())
+            day.title = QStringLiteral("Sem título");
+        day.start = event.start;
+        day.end = event.end;
+        day.isAllDay = event.isAllDay;
+        day.color = event.calendarColor.value_or(SystemColors::blue());
+        if (link) {
+            day.joinURL = link->url;
+            day.joinProvider = link->provider;
         }
+        dayEvents.append(day);
     }
     m_events = dayEvents;
     scheduleReminder();

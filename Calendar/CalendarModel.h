@@ -2,6 +2,7 @@
 
 #include "Calendar/CalendarInfo.h"
 #include "Calendar/DayEvent.h"
+#include "Platform/EventStore.h"
 #include "Support/Scheduler.h"
 
 #include <QBindable>
@@ -12,7 +13,6 @@
 
 #include <memory>
 
-class EventStore;
 class PermissionNotifications;
 class Preferences;
 class Sounds;
@@ -40,8 +40,9 @@ public:
     void start();
     // Reads access again, then reloads.
     void checkAuthorization();
-    // Reads the calendars and today's events again and re-plans the countdown
-    // and the ongoing event.
+    // Asks the store for the calendars and today's events again; when they
+    // arrive (later, on the main thread), applies them and re-plans the
+    // countdown and the ongoing event. A newer reload supersedes an older one.
     void reload();
 
     void scheduleReminder();
@@ -80,6 +81,7 @@ public:
     static QDateTime nextFullHour(const QDateTime &now);
 
 private:
+    void apply(const EventStore::Snapshot &snapshot);
     void setCountdown(const std::optional<DayEvent> &event, const QDateTime &now);
     void announce();
     void scheduleDayChange();
@@ -108,6 +110,8 @@ private:
     std::optional<WallClockWatch> m_clockWatch;
     QSet<QString> m_announcedPhases;
     QSet<QString> m_dismissedIDs;
+    // Counts reloads, so the answer to an older one is dropped.
+    quint64 m_reloads = 0;
     // Receives the permission notices for as long as the model lives.
     QObject m_permissionsReceiver;
     // Observers registered with the platform services outlive no model:

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -39,14 +40,25 @@ public:
         std::optional<QString> notes;
     };
 
+    // What one load found.
+    struct Snapshot {
+        // Every calendar, in the store's own order.
+        QList<Calendar> calendars;
+        // The events of the calendars not left out that overlap [start, end),
+        // including all-day events and events that began earlier or end later.
+        QList<Event> events;
+    };
+
     virtual ~EventStore() = default;
 
     virtual AuthorizationStatus authorizationStatus() const = 0;
-    // Every calendar, in the store's own order.
-    virtual QList<Calendar> calendars() = 0;
-    // The events of those calendars that overlap [start, end), including
-    // all-day events and events that began earlier or end later.
-    virtual QList<Event> events(const QDateTime &start, const QDateTime &end, const QStringList &calendarIdentifiers) = 0;
+    // Reads the calendars and the events of those not in
+    // `leftOutCalendarIdentifiers` (none when every calendar is left out),
+    // without holding the main thread, and calls `done` with them on the main
+    // thread. A newer load supersedes one still running: the older one never
+    // calls `done`. A store that has its data at hand may call `done` before
+    // load() returns.
+    virtual void load(const QDateTime &start, const QDateTime &end, const QSet<QString> &leftOutCalendarIdentifiers, std::function<void(Snapshot)> done) = 0;
     // Calls `handler` on the main thread whenever calendars or events may
     // have changed. The observation lasts as long as this object.
     virtual void observeChanges(std::function<void()> handler) = 0;

@@ -4,8 +4,9 @@
 
 #include <vector>
 
-// Calendars and events held in memory. events() filters by calendar and
-// overlap as a real store does, and records each query.
+// Calendars and events held in memory. load() filters by calendar and
+// overlap as a real store does, answers at once, and records each query of
+// events (none when every calendar is left out).
 class FakeEventStore final : public EventStore {
 public:
     struct Query {
@@ -15,16 +16,22 @@ public:
     };
 
     AuthorizationStatus authorizationStatus() const override { return status; }
-    QList<Calendar> calendars() override { return calendarList; }
-    QList<Event> events(const QDateTime &start, const QDateTime &end, const QStringList &calendarIdentifiers) override
+    void load(const QDateTime &start, const QDateTime &end, const QSet<QString> &leftOutCalendarIdentifiers, std::function<void(Snapshot)> done) override
     {
-        queries.append(Query{start, end, calendarIdentifiers});
-        QList<Event> found;
-        for (const Event &event : eventList) {
-            if (calendarIdentifiers.contains(event.calendarIdentifier) && event.start < end && (event.end > start || (event.end == event.start && event.start >= start)))
-                found.append(event);
+        Snapshot snapshot{calendarList, {}};
+        QStringList calendarIdentifiers;
+        for (const Calendar &calendar : calendarList) {
+            if (!leftOutCalendarIdentifiers.contains(calendar.identifier))
+                calendarIdentifiers.append(calendar.identifier);
         }
-        return found;
+        if (!calendarIdentifiers.isEmpty()) {
+            queries.append(Query{start, end, calendarIdentifiers});
+            for (const Event &event : eventList) {
+                if (calendarIdentifiers.contains(event.calendarIdentifier) && event.start < end && (event.end > start || (event.end == event.start && event.start >= start)))
+                    snapshot.events.append(event);
+            }
+        }
+        done(std::move(snapshot));
     }
     void observeChanges(std::function<void()> handler) override { m_handlers.push_back(std::move(handler)); }
 

@@ -1,5 +1,8 @@
 #include "Platform/Linux/IcsEventStore.h"
 
+#include "Support/Log.h"
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,22 +12,44 @@
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <memory>
 
 namespace {
 
-// A little more than a second per occurrence of a secondly rule for a day;
-// bounds the work of an absurd rule.
-constexpr int maximumOccurrences = 200000;
 constexpr int coalesceMilliseconds = 200;
+constexpr qint64 secondsPerDay = 86400;
 
 struct ComponentDeleter {
     void operator()(icalcomponent *component) const { icalcomponent_free(component); }
 };
 using ComponentPointer = std::unique_ptr<icalcomponent, ComponentDeleter>;
 
-ComponentPointer parseFile(const QString &path)
+// Hands libical one line at a time and ends the input early once the load
+// is cancelled, so quitting never waits for a large file.
+struct LineSource {
+    const QByteArray &data;
+    const std::atomic<bool> &cancelled;
+    qsizetype position = 0;
+};
+
+char *nextLine(char *out, size_t size, void *data)
+{
+    auto *source = static_cast<LineSource *>(data);
+    if (source->cancelled.load(std::memory_order_relaxed) || source->position >= source->data.size() || size < 2)
+        return nullptr;
+    const char *begin = source->data.constData() + source->position;
+    qsizetype length = std::min<qsizetype>(source->data.size() - source->position, qsizetype(size) - 1);
+    if (const void *newline = std::memchr(begin, '\n', size_t(length)))
+        length = static_cast<const char *>(newline) - begin + 1;
+    std::memcpy(out, begin, size_t(length));
+    out[length] = '\0';
+    source->position += length;
+    return out;
+}
+
+ComponentPointer parseFile(const QString &path, const std::atomic<bool> &cancelled)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -32,7 +57,12 @@ ComponentPointer parseFile(const QString &path)
     const QByteArray data = file.readAll();
     if (data.isEmpty())
         return nullptr;
-    return ComponentPointer(icalparser_parse_string(data.constData()));
+    LineSource source{data, cancelled};
+    icalparser *parser = icalparser_new();
+    icalparser_set_gen_data(parser, &source);
+    ComponentPointer root(icalparser_parse(parser, nextLine));
+    icalparser_free(parser);
+    return cancelled.load() ? nullptr : std::move(root);
 }
 
 // The VCALENDAR components of a parsed file (a file may hold several).
@@ -179,18 +209,95 @@ bool isCancelled(icalcomponent *component)
     return icalcomponent_get_status(component) == ICAL_STATUS_CANCELLED;
 }
 
-// Every start of a repeating item before `rangeEnd`: DTSTART, the RRULE and
-// RDATE occurrences, less the EXDATE ones.
-QList<QDateTime> occurrenceStarts(const Item &item, const QDateTime &rangeEnd)
+// What one calendar may spend on expanding its events in one load: the
+// occurrences it keeps (memory) and the time it takes (on the monotonic
+// clock). A cancelled load has nothing left to spend.
+class Budget {
+public:
+    explicit Budget(const std::atomic<bool> &cancelled)
+        : m_cancelled(cancelled)
+        , m_deadline(IcsEventStore::expansionTimeLimit)
+    {
+    }
+
+    void keep() { ++m_kept; }
+    bool isSpent() const
+    {
+        return m_kept > IcsEventStore::maximumOccurrences || m_deadline.hasExpired() || m_cancelled.load(std::memory_order_relaxed);
+    }
+
+private:
+    const std::atomic<bool> &m_cancelled;
+    QDeadlineTimer m_deadline;
+    int m_kept = 0;
+};
+
+// A local time's fields counted in seconds, without any zone: the arithmetic
+// libical iterates in.
+qint64 fieldSeconds(const icaltimetype &time)
 {
-    std::map<qint64, QDateTime> starts{{item.start.toMSecsSinceEpoch(), item.start}};
+    return QDateTime(QDate(time.year, time.month, time.day), QTime(time.hour, time.minute, time.second), Qt::UTC).toSecsSinceEpoch();
+}
+
+// Where to start iterating a rule whose occurrences from `from` on are
+// wanted: DTSTART moved on by whole periods of the rule to at least one
+// period and a day (more than any zone offset) before `from`, so a rule that
+// began long ago is not walked from its beginning. Rules counted from their
+// start (COUNT) and months and years, whose lengths vary, start at DTSTART.
+icaltimetype iterationStart(const icalrecurrencetype &rule, icaltimetype start, const QDateTime &from)
+{
+    qint64 unit = 0;
+    switch (rule.freq) {
+    case ICAL_SECONDLY_RECURRENCE: unit = 1; break;
+    case ICAL_MINUTELY_RECURRENCE: unit = 60; break;
+    case ICAL_HOURLY_RECURRENCE: unit = 3600; break;
+    case ICAL_DAILY_RECURRENCE: unit = secondsPerDay; break;
+    case ICAL_WEEKLY_RECURRENCE: unit = 7 * secondsPerDay; break;
+    default: return start;
+    }
+    if (rule.count > 0 || (start.is_date && unit < secondsPerDay))
+        return start;
+    const qint64 period = unit * std::max<qint64>(rule.interval, 1);
+    const QDateTime fromFields = from.toUTC();
+    const qint64 target = QDateTime(fromFields.date(), fromFields.time(), Qt::UTC).toSecsSinceEpoch() - period - secondsPerDay;
+    const qint64 periods = (target - fieldSeconds(start)) / period;
+    if (periods <= 0)
+        return start;
+    const qint64 shift = periods * period;
+    icaltime_adjust(&start, int(shift / secondsPerDay), 0, 0, int(shift % secondsPerDay));
+    return start;
+}
+
+// The rule ending a day after `to` at the latest: libical checks UNTIL while
+// it looks for the next match, so a rule that matches rarely or never cannot
+// keep it searching past the range.
+icalrecurrencetype boundedRule(icalrecurrencetype rule, const icaltimetype &start, const QDateTime &to)
+{
+    const icaltimetype limit = icaltime_from_timet_with_zone(to.toSecsSinceEpoch() + secondsPerDay, start.is_date, icaltimezone_get_utc_timezone());
+    if (icaltime_is_null_time(rule.until) || icaltime_compare(limit, rule.until) < 0)
+        rule.until = limit;
+    return rule;
+}
+
+// Every start of a repeating item in [from, to): DTSTART, the RRULE and
+// RDATE occurrences, less the EXDATE ones. Nothing when the budget runs out.
+std::optional<QList<QDateTime>> occurrenceStarts(const Item &item, const QDateTime &from, const QDateTime &to, Budget &budget)
+{
+    std::map<qint64, QDateTime> starts;
+    auto add = [&](const QDateTime &start) {
+        if (start >= from && start < to && starts.emplace(start.toMSecsSinceEpoch(), start).second)
+            budget.keep();
+    };
+    add(item.start);
     icalcomponent *component = item.component;
     for (icalproperty *rule = icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY); rule;
          rule = icalcomponent_get_next_property(component, ICAL_RRULE_PROPERTY)) {
-        icalrecur_iterator *iterator = icalrecur_iterator_new(icalproperty_get_rrule(rule), item.startTime);
+        const icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
+        icalrecur_iterator *iterator = icalrecur_iterator_new(boundedRule(recurrence, item.startTime, to), iterationStart(recurrence, item.startTime, from));
         if (!iterator)
             continue;
-        for (int count = 0; count < maximumOccurrences; ++count) {
+        bool spent = false;
+        while (!(spent = budget.isSpent())) {
             icaltimetype next = icalrecur_iterator_next(iterator);
             if (icaltime_is_null_time(next))
                 break;
@@ -198,24 +305,28 @@ QList<QDateTime> occurrenceStarts(const Item &item, const QDateTime &rangeEnd)
                 next.zone = item.startTime.zone;
             next.is_date = item.startTime.is_date;
             const auto start = toDateTime(next);
-            if (!start || *start >= rangeEnd)
+            if (!start || *start >= to)
                 break;
-            starts.emplace(start->toMSecsSinceEpoch(), *start);
+            add(*start);
         }
         icalrecur_iterator_free(iterator);
+        if (spent)
+            return std::nullopt;
     }
     for (icalproperty *rdate = icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY); rdate;
          rdate = icalcomponent_get_next_property(component, ICAL_RDATE_PROPERTY)) {
         const icaldatetimeperiodtype value = icalproperty_get_rdate(rdate);
         const icaltimetype time = icaltime_is_null_time(value.time) ? value.period.start : value.time;
         if (const auto start = toDateTime(withZone(component, rdate, time)))
-            starts.emplace(start->toMSecsSinceEpoch(), *start);
+            add(*start);
     }
     for (icalproperty *exdate = icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY); exdate;
          exdate = icalcomponent_get_next_property(component, ICAL_EXDATE_PROPERTY)) {
         if (const auto excluded = toDateTime(withZone(component, exdate, icalproperty_get_exdate(exdate))))
             starts.erase(excluded->toMSecsSinceEpoch());
     }
+    if (budget.isSpent())
+        return std::nullopt;
     QList<QDateTime> list;
     for (const auto &[key, start] : starts)
         list.append(start);
@@ -256,21 +367,21 @@ EventStore::Event makeEvent(const Item &item, const QDateTime &start, const QDat
     return event;
 }
 
-// The events of one calendar's files that overlap the range. Occurrences
-// replaced by an item with a RECURRENCE-ID give way to it; cancelled items
-// and occurrences are left out.
-QList<EventStore::Event> expand(const QList<QString> &files, const EventStore::Calendar &calendar, const QDateTime &rangeStart, const QDateTime &rangeEnd)
+// The events of one calendar's parsed files that overlap the range.
+// Occurrences replaced by an item with a RECURRENCE-ID give way to it;
+// cancelled items and occurrences are left out. Nothing when the calendar
+// exceeds its budget.
+std::optional<QList<EventStore::Event>> expand(const std::vector<ComponentPointer> &files, const QStringList &paths, const EventStore::Calendar &calendar,
+                                               const QDateTime &rangeStart, const QDateTime &rangeEnd, Budget &budget)
 {
-    std::vector<ComponentPointer> parsed;
     QList<Item> masters;
     QHash<QString, QList<Item>> overrides;
-    for (const QString &path : files) {
-        ComponentPointer root = parseFile(path);
+    for (size_t file = 0; file < files.size(); ++file) {
         int index = 0;
-        for (icalcomponent *vcalendar : calendarsOf(root.get())) {
+        for (icalcomponent *vcalendar : calendarsOf(files[file].get())) {
             for (icalcomponent *vevent = icalcomponent_get_first_component(vcalendar, ICAL_VEVENT_COMPONENT); vevent;
                  vevent = icalcomponent_get_next_component(vcalendar, ICAL_VEVENT_COMPONENT)) {
-                const auto item = readItem(vevent, QStringLiteral("%1#%2").arg(path).arg(index++));
+                const auto item = readItem(vevent, QStringLiteral("%1#%2").arg(paths[qsizetype(file)]).arg(index++));
                 if (!item)
                     continue;
                 if (item->recurrenceId)
@@ -279,7 +390,6 @@ QList<EventStore::Event> expand(const QList<QString> &files, const EventStore::C
                     masters.append(*item);
             }
         }
-        parsed.push_back(std::move(root));
     }
 
     QList<EventStore::Event> events;
@@ -289,7 +399,12 @@ QList<EventStore::Event> expand(const QList<QString> &files, const EventStore::C
         const QList<Item> replaced = overrides.value(master.uid);
         const qint64 length = master.start.msecsTo(master.end);
         const qint64 days = master.start.date().daysTo(master.end.date());
-        for (const QDateTime &start : occurrenceStarts(master, rangeEnd)) {
+        // The earliest start whose occurrence can still reach the range.
+        const QDateTime from = master.isAllDay ? rangeStart.addDays(-days) : rangeStart.addMSecs(-length);
+        const auto starts = occurrenceStarts(master, from, rangeEnd, budget);
+        if (!starts)
+            return std::nullopt;
+        for (const QDateTime &start : *starts) {
             const bool isReplaced = std::any_of(replaced.begin(), replaced.end(), [&](const Item &item) { return *item.recurrenceId == start; });
             // All-day occurrences keep whole days across a clock change.
             const QDateTime end = master.isAllDay ? start.addDays(days) : start.addMSecs(length);
@@ -316,20 +431,43 @@ QStringList itemFiles(const QString &folder)
     return files;
 }
 
-EventStore::Calendar describe(const QString &path, bool isFolder)
+struct Source {
+    QString path;
+    bool isFolder = false;
+};
+
+QList<Source> findSources(const QString &folder, const QStringList &extraFiles)
+{
+    QList<Source> found;
+    const QDir dir(folder);
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name)) {
+        if (entry.isDir())
+            found.append(Source{entry.absoluteFilePath(), true});
+        else if (entry.suffix().compare(u"ics", Qt::CaseInsensitive) == 0)
+            found.append(Source{entry.absoluteFilePath(), false});
+    }
+    for (const QString &file : extraFiles) {
+        if (QFileInfo(file).isReadable())
+            found.append(Source{QFileInfo(file).absoluteFilePath(), false});
+    }
+    return found;
+}
+
+// A folder's title and colour come from its own files; a file's from its
+// parsed VCALENDAR properties.
+EventStore::Calendar describe(const Source &source, icalcomponent *root)
 {
     EventStore::Calendar calendar;
-    calendar.identifier = path;
-    if (isFolder) {
-        const QString folder = QDir(path).absolutePath();
+    calendar.identifier = source.path;
+    if (source.isFolder) {
+        const QString folder = QDir(source.path).absolutePath();
         calendar.title = firstLine(folder + QStringLiteral("/displayname"));
         calendar.color = parseColor(firstLine(folder + QStringLiteral("/color")));
         if (calendar.title.isEmpty())
-            calendar.title = QFileInfo(path).fileName();
+            calendar.title = QFileInfo(source.path).fileName();
         return calendar;
     }
-    ComponentPointer root = parseFile(path);
-    for (icalcomponent *vcalendar : calendarsOf(root.get())) {
+    for (icalcomponent *vcalendar : calendarsOf(root)) {
         if (calendar.title.isEmpty())
             calendar.title = propertyText(vcalendar, "X-WR-CALNAME").value_or(propertyText(vcalendar, "NAME").value_or(QString()));
         if (!calendar.color) {
@@ -338,8 +476,38 @@ EventStore::Calendar describe(const QString &path, bool isFolder)
         }
     }
     if (calendar.title.isEmpty())
-        calendar.title = QFileInfo(path).completeBaseName();
+        calendar.title = QFileInfo(source.path).completeBaseName();
     return calendar;
+}
+
+// One load, on the worker: each file parsed once, each calendar described and
+// (unless left out) expanded over the range within its own budget.
+EventStore::Snapshot readCalendars(const QList<Source> &sources, const QDateTime &start, const QDateTime &end, const QSet<QString> &leftOut,
+                                   const std::atomic<bool> &cancelled, std::atomic<int> &parsedFiles)
+{
+    EventStore::Snapshot snapshot;
+    for (const Source &source : sources) {
+        const bool wanted = !leftOut.contains(source.path) && start.isValid() && end.isValid();
+        const QStringList paths = source.isFolder ? (wanted ? itemFiles(source.path) : QStringList()) : QStringList{source.path};
+        std::vector<ComponentPointer> files;
+        for (const QString &path : paths) {
+            files.push_back(parseFile(path, cancelled));
+            ++parsedFiles;
+        }
+        if (cancelled.load())
+            return {};
+        const EventStore::Calendar calendar = describe(source, files.empty() ? nullptr : files.front().get());
+        snapshot.calendars.append(calendar);
+        if (!wanted)
+            continue;
+        Budget budget(cancelled);
+        if (const auto events = expand(files, paths, calendar, start, end, budget))
+            snapshot.events.append(*events);
+        else if (!cancelled.load())
+            qCWarning(lcCalendar, "Quib: calendar %s left out: its repeating events need more than %d occurrences or %lld ms for the day",
+                      qUtf8Printable(source.path), IcsEventStore::maximumOccurrences, qint64(IcsEventStore::expansionTimeLimit.count()));
+    }
+    return snapshot;
 }
 
 } // namespace
@@ -362,10 +530,18 @@ IcsEventStore::IcsEventStore(QString calendarsFolder, QStringList extraFiles)
     auto changed = [this] { m_coalesce.start(); };
     QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_coalesce, changed);
     QObject::connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_coalesce, changed);
+    // One load at a time: a superseded one stops early and the next follows.
+    m_loads.setMaxThreadCount(1);
+    m_loads.setObjectName(QStringLiteral("quib.calendar.load"));
     watch();
 }
 
-IcsEventStore::~IcsEventStore() = default;
+IcsEventStore::~IcsEventStore()
+{
+    if (m_cancelLoad)
+        m_cancelLoad->store(true);
+    m_loads.clear();
+}
 
 QString IcsEventStore::defaultCalendarsFolder()
 {
@@ -377,41 +553,23 @@ QStringList IcsEventStore::defaultExtraFiles()
     return {QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/evolution/calendar/system/calendar.ics")};
 }
 
-QList<IcsEventStore::Source> IcsEventStore::sources() const
+void IcsEventStore::load(const QDateTime &start, const QDateTime &end, const QSet<QString> &leftOutCalendarIdentifiers, std::function<void(Snapshot)> done)
 {
-    QList<Source> found;
-    const QDir dir(m_folder);
-    for (const QFileInfo &entry : dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name)) {
-        if (entry.isDir())
-            found.append(Source{entry.absoluteFilePath(), true});
-        else if (entry.suffix().compare(u"ics", Qt::CaseInsensitive) == 0)
-            found.append(Source{entry.absoluteFilePath(), false});
-    }
-    for (const QString &file : m_extraFiles) {
-        if (QFileInfo(file).isReadable())
-            found.append(Source{QFileInfo(file).absoluteFilePath(), false});
-    }
-    return found;
-}
-
-QList<EventStore::Calendar> IcsEventStore::calendars()
-{
-    QList<Calendar> list;
-    for (const Source &source : sources())
-        list.append(describe(source.path, source.isFolder));
-    return list;
-}
-
-QList<EventStore::Event> IcsEventStore::events(const QDateTime &start, const QDateTime &end, const QStringList &calendarIdentifiers)
-{
-    QList<Event> list;
-    for (const Source &source : sources()) {
-        if (!calendarIdentifiers.contains(source.path))
-            continue;
-        const QStringList files = source.isFolder ? itemFiles(source.path) : QStringList{source.path};
-        list.append(expand(files, describe(source.path, source.isFolder), start, end));
-    }
-    return list;
+    if (m_cancelLoad)
+        m_cancelLoad->store(true);
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    m_cancelLoad = cancelled;
+    m_loads.start([this, folder = m_folder, extraFiles = m_extraFiles, start, end, leftOutCalendarIdentifiers, cancelled, done = std::move(done)] {
+        Snapshot snapshot = readCalendars(findSources(folder, extraFiles), start, end, leftOutCalendarIdentifiers, *cancelled, m_parsedFiles);
+        // Checked again on the main thread, where a newer load sets it.
+        QMetaObject::invokeMethod(
+            &m_mainThread,
+            [cancelled, done, snapshot = std::move(snapshot)] {
+                if (!cancelled->load())
+                    done(snapshot);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void IcsEventStore::observeChanges(std::function<void()> handler)
@@ -422,7 +580,7 @@ void IcsEventStore::observeChanges(std::function<void()> handler)
 void IcsEventStore::watch()
 {
     QStringList paths{m_folder};
-    for (const Source &source : sources()) {
+    for (const Source &source : findSources(m_folder, m_extraFiles)) {
         paths.append(source.path);
         if (source.isFolder) {
             const QDir folder(source.path);

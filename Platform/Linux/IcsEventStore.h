@@ -3,8 +3,13 @@
 #include "Platform/EventStore.h"
 
 #include <QFileSystemWatcher>
+#include <QObject>
+#include <QThreadPool>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <vector>
 
 // Calendars kept as iCalendar data, read with libical. Every "*.ics" file
@@ -16,6 +21,12 @@
 // There is no permission to ask for: readable files give full access. The
 // files are watched; changes, coalesced over a short moment, reach the
 // observers.
+//
+// A load reads every file once, on a worker thread. Repeating events are
+// expanded over the asked range only, and each calendar has a budget for it:
+// a calendar whose occurrences in the range exceed `maximumOccurrences`, or
+// whose expansion takes longer than `expansionTimeLimit`, is left out of the
+// events with one log line; the other calendars still show.
 class IcsEventStore final : public EventStore {
 public:
     explicit IcsEventStore(QString calendarsFolder = defaultCalendarsFolder(), QStringList extraFiles = defaultExtraFiles());
@@ -26,17 +37,17 @@ public:
     // The desktop's local calendar file.
     static QStringList defaultExtraFiles();
 
+    static constexpr int maximumOccurrences = 10000;
+    static constexpr std::chrono::milliseconds expansionTimeLimit{1000};
+
     AuthorizationStatus authorizationStatus() const override { return AuthorizationStatus::fullAccess; }
-    QList<Calendar> calendars() override;
-    QList<Event> events(const QDateTime &start, const QDateTime &end, const QStringList &calendarIdentifiers) override;
+    void load(const QDateTime &start, const QDateTime &end, const QSet<QString> &leftOutCalendarIdentifiers, std::function<void(Snapshot)> done) override;
     void observeChanges(std::function<void()> handler) override;
 
+    // How many files the loads have parsed so far.
+    int parsedFiles() const { return m_parsedFiles.load(); }
+
 private:
-    struct Source {
-        QString path;
-        bool isFolder = false;
-    };
-    QList<Source> sources() const;
     void watch();
 
     QString m_folder;
@@ -44,4 +55,12 @@ private:
     QFileSystemWatcher m_watcher;
     QTimer m_coalesce;
     std::vector<std::function<void()>> m_handlers;
+    // Receives the results of the worker on the main thread.
+    QObject m_mainThread;
+    std::atomic<int> m_parsedFiles{0};
+    // Set when the running load is superseded or the store goes.
+    std::shared_ptr<std::atomic<bool>> m_cancelLoad;
+    // Last member: its destruction waits for the running load, which stops
+    // soon once cancelled, before anything that load uses goes.
+    QThreadPool m_loads;
 };

@@ -1,6 +1,8 @@
 #include "Platform/Linux/IcsEventStore.h"
 
+#include "LogCapture.h"
 #include "QtPrinters.h"
+#include "Wait.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -43,6 +45,26 @@ QByteArray oneEvent(const QByteArray &uid, const QByteArray &summary, const QByt
         + "\r\nDTEND:" + end + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
+// A calendar file of the given VEVENT lines.
+QByteArray calendarOf(const QByteArray &events)
+{
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Quib tests//PT\r\n" + events + "END:VCALENDAR\r\n";
+}
+
+QByteArray repeating(const QByteArray &uid, const QByteArray &start, const QByteArray &duration, const QByteArray &rule)
+{
+    return "BEGIN:VEVENT\r\nUID:" + uid + "\r\nSUMMARY:" + uid + "\r\nDTSTART:" + start + "\r\nDURATION:" + duration + "\r\nRRULE:" + rule + "\r\nEND:VEVENT\r\n";
+}
+
+// Waits for the answer of one load of 2 March.
+EventStore::Snapshot loadDay(IcsEventStore &store, const QSet<QString> &leftOut = {})
+{
+    std::optional<EventStore::Snapshot> answer;
+    store.load(at(2, 0, 0), at(3, 0, 0), leftOut, [&answer](EventStore::Snapshot snapshot) { answer = std::move(snapshot); });
+    EXPECT_TRUE(waitUntil([&] { return answer.has_value(); }));
+    return answer.value_or(EventStore::Snapshot{});
+}
+
 class IcsEventStoreTest : public ::testing::Test {
 protected:
     IcsEventStoreTest() { copyFolder(QStringLiteral(QUIB_TEST_FIXTURES "/calendars"), folder()); }
@@ -50,10 +72,16 @@ protected:
     QString folder() const { return dir.path() + QStringLiteral("/calendars"); }
     QString calendar(const QString &name) const { return folder() + u'/' + name; }
 
+    // The events of 2 March in the calendars given, by title.
     QMap<QString, EventStore::Event> eventsByTitle(IcsEventStore &store, const QStringList &calendars)
     {
+        QSet<QString> leftOut;
+        for (const EventStore::Calendar &entry : loadDay(store).calendars) {
+            if (!calendars.contains(entry.identifier))
+                leftOut.insert(entry.identifier);
+        }
         QMap<QString, EventStore::Event> found;
-        for (const EventStore::Event &event : store.events(at(2, 0, 0), at(3, 0, 0), calendars))
+        for (const EventStore::Event &event : loadDay(store, leftOut).events)
             found.insert(event.title.value_or(QStringLiteral("(sem título)")), event);
         return found;
     }
@@ -67,7 +95,7 @@ TEST_F(IcsEventStoreTest, EachFileAndFolderIsOneCalendar)
 {
     IcsEventStore store(folder(), {dir.path() + QStringLiteral("/missing.ics")});
     EXPECT_EQ(store.authorizationStatus(), EventStore::AuthorizationStatus::fullAccess);
-    const QList<EventStore::Calendar> calendars = store.calendars();
+    const QList<EventStore::Calendar> calendars = loadDay(store).calendars;
     ASSERT_EQ(calendars.size(), 4);
     EXPECT_EQ(calendars[0].identifier, calendar(QStringLiteral("equipe")));
     EXPECT_EQ(calendars[0].title, QStringLiteral("Equipe"));
@@ -85,7 +113,7 @@ TEST_F(IcsEventStoreTest, ExpandsTheDayWithRecurrencesOverridesAndCancellations)
 {
     IcsEventStore store(folder(), {});
     QStringList all;
-    for (const auto &entry : store.calendars())
+    for (const auto &entry : loadDay(store).calendars)
         all.append(entry.identifier);
     const auto events = eventsByTitle(store, all);
     EXPECT_EQ(events.keys(), (QStringList{QStringLiteral("(sem título)"), QStringLiteral("Cliente"), QStringLiteral("Daily"), QStringLiteral("Feriado"),
@@ -131,11 +159,11 @@ TEST_F(IcsEventStoreTest, AnExtraFileIsACalendarWhenItExists)
 {
     const QString extra = dir.path() + QStringLiteral("/local/calendar.ics");
     IcsEventStore store(folder(), {extra});
-    EXPECT_EQ(store.calendars().size(), 4);
+    EXPECT_EQ(loadDay(store).calendars.size(), 4);
     QDir().mkpath(QFileInfo(extra).absolutePath());
     writeFile(extra, oneEvent("local@quib", "Dentista", "20260302T080000", "20260302T083000"));
-    ASSERT_EQ(store.calendars().size(), 5);
-    EXPECT_EQ(store.calendars().last().identifier, extra);
+    ASSERT_EQ(loadDay(store).calendars.size(), 5);
+    EXPECT_EQ(loadDay(store).calendars.last().identifier, extra);
     EXPECT_EQ(eventsByTitle(store, {extra}).keys(), QStringList{QStringLiteral("Dentista")});
 }
 
@@ -158,5 +186,118 @@ TEST_F(IcsEventStoreTest, ChangesToFilesAndFoldersReachTheObservers)
     const int afterReplace = changes;
     ASSERT_TRUE(QFile::remove(calendar(QStringLiteral("work.ics"))));
     ASSERT_TRUE(QTest::qWaitFor([&] { return changes > afterReplace; }, 5000));
-    EXPECT_EQ(store.calendars().size(), 4);
+    EXPECT_EQ(loadDay(store).calendars.size(), 4);
+}
+
+TEST_F(IcsEventStoreTest, ALoadParsesEachFileOnce)
+{
+    IcsEventStore store(folder(), {});
+    // Three calendar files and a folder of two items.
+    const EventStore::Snapshot snapshot = loadDay(store);
+    EXPECT_EQ(snapshot.calendars.size(), 4);
+    EXPECT_FALSE(snapshot.events.isEmpty());
+    EXPECT_EQ(store.parsedFiles(), 5);
+    // A left-out folder needs none of its items; a left-out file still names
+    // its calendar.
+    loadDay(store, {calendar(QStringLiteral("equipe")), calendar(QStringLiteral("work.ics"))});
+    EXPECT_EQ(store.parsedFiles(), 8);
+}
+
+TEST_F(IcsEventStoreTest, RulesThatRepeatOftenOrBeganLongAgoGiveTheDaysOccurrences)
+{
+    // A start every `step` minutes from `first` to the end of 2 March.
+    auto every = [](QTime first, int step) {
+        QList<QDateTime> starts;
+        for (QDateTime start(QDate(2026, 3, 2), first); start < at(3, 0, 0); start = start.addSecs(step * 60))
+            starts.append(start);
+        return starts;
+    };
+    struct Case {
+        const char *name;
+        QByteArray start;
+        QByteArray duration;
+        QByteArray rule;
+        QList<QDateTime> starts;
+    };
+    const QList<Case> cases{
+        {"every 30 minutes since 1900", "19000101T001500", "PT10M", "FREQ=MINUTELY;INTERVAL=30", every(QTime(0, 15), 30)},
+        {"secondly, hourly since 1900", "19000101T000500", "PT1M", "FREQ=SECONDLY;INTERVAL=3600", every(QTime(0, 5), 60)},
+        {"every 5 hours since 1900 keeps its phase", "19000101T010000", "PT30M", "FREQ=HOURLY;INTERVAL=5", {at(2, 2, 0), at(2, 7, 0), at(2, 12, 0), at(2, 17, 0), at(2, 22, 0)}},
+        {"secondly at two hours since 1900", "19000101T000000", "PT1H", "FREQ=SECONDLY;BYHOUR=10,15;BYMINUTE=0;BYSECOND=0", {at(2, 10, 0), at(2, 15, 0)}},
+        {"nightly since 1900, begun yesterday", "19000101T220000", "PT4H", "FREQ=DAILY", {at(1, 22, 0), at(2, 22, 0)}},
+        {"every other Monday since 1900", "19000101T090000", "PT1H", "FREQ=WEEKLY;INTERVAL=2;BYDAY=MO", {}},
+        {"every other Monday, this week", "19000108T090000", "PT1H", "FREQ=WEEKLY;INTERVAL=2;BYDAY=MO", {at(2, 9, 0)}},
+        {"counted from 1900, still running", "19000101T090000", "PT1H", "FREQ=DAILY;COUNT=50000", {at(2, 9, 0)}},
+        {"counted from 1900, long over", "19000101T090000", "PT1H", "FREQ=DAILY;COUNT=10", {}},
+        {"secondly on a day that never comes", "20260301T000000", "PT1S", "FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30", {}},
+    };
+    const QString path = calendar(QStringLiteral("regra.ics"));
+    IcsEventStore store(folder(), {});
+    QSet<QString> leftOut;
+    for (const EventStore::Calendar &entry : loadDay(store).calendars)
+        leftOut.insert(entry.identifier);
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.name);
+        writeFile(path, calendarOf(repeating("regra@quib", test.start, test.duration, test.rule)));
+        QList<QDateTime> starts;
+        for (const EventStore::Event &event : loadDay(store, leftOut).events)
+            starts.append(event.start);
+        EXPECT_EQ(starts, test.starts);
+    }
+}
+
+TEST_F(IcsEventStoreTest, ACalendarOverItsBudgetIsLeftOutAndTheOthersShow)
+{
+    // Every second of the day is too many occurrences; a rule counted from
+    // 1900 at one second a day takes too long to reach today.
+    writeFile(calendar(QStringLiteral("denso.ics")), calendarOf(repeating("denso@quib", "20260302T000000", "PT1S", "FREQ=SECONDLY")));
+    writeFile(calendar(QStringLiteral("lento.ics")),
+              calendarOf(repeating("lento@quib", "19000101T000000", "PT1H", "FREQ=SECONDLY;BYHOUR=10;BYMINUTE=0;BYSECOND=0;COUNT=100000")));
+    LogCapture log;
+    IcsEventStore store(folder(), {});
+    const EventStore::Snapshot snapshot = loadDay(store);
+    EXPECT_EQ(snapshot.calendars.size(), 6);
+    QSet<QString> calendars;
+    QStringList titles;
+    for (const EventStore::Event &event : snapshot.events) {
+        calendars.insert(event.calendarIdentifier);
+        titles.append(event.title.value_or(QString()));
+    }
+    EXPECT_FALSE(calendars.contains(calendar(QStringLiteral("denso.ics"))));
+    EXPECT_FALSE(calendars.contains(calendar(QStringLiteral("lento.ics"))));
+    EXPECT_TRUE(titles.contains(QStringLiteral("Daily")));
+    EXPECT_TRUE(titles.contains(QStringLiteral("Planejamento")));
+    const QStringList lines = log.messages(QStringLiteral("Quib: calendar "));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains(calendar(QStringLiteral("denso.ics"))));
+    EXPECT_TRUE(lines[1].contains(calendar(QStringLiteral("lento.ics"))));
+}
+
+TEST_F(IcsEventStoreTest, ASupersededLoadNeverAnswers)
+{
+    IcsEventStore store(folder(), {});
+    QStringList answers;
+    store.load(at(2, 0, 0), at(3, 0, 0), {}, [&answers](EventStore::Snapshot) { answers.append(QStringLiteral("older")); });
+    store.load(at(2, 0, 0), at(3, 0, 0), {}, [&answers](EventStore::Snapshot snapshot) {
+        answers.append(QStringLiteral("newer"));
+        EXPECT_EQ(snapshot.calendars.size(), 4);
+    });
+    ASSERT_TRUE(waitUntil([&] { return !answers.isEmpty(); }));
+    // One load runs at a time, so anything the older one had sent would have
+    // come first; a third load rules out a late one all the same.
+    loadDay(store);
+    EXPECT_EQ(answers, QStringList{QStringLiteral("newer")});
+}
+
+TEST_F(IcsEventStoreTest, AStoreThatGoesDuringALoadNeverAnswers)
+{
+    bool answered = false;
+    {
+        IcsEventStore store(folder(), {});
+        store.load(at(2, 0, 0), at(3, 0, 0), {}, [&answered](EventStore::Snapshot) { answered = true; });
+    }
+    // A later store's answer comes after anything the first one had sent.
+    IcsEventStore later(folder(), {});
+    loadDay(later);
+    EXPECT_FALSE(answered);
 }

@@ -1,12 +1,19 @@
 #include "LogCapture.h"
 
+#include <QMutex>
+
 namespace {
+// Messages may come from worker threads.
+QMutex capturedLock;
 QStringList captured;
 QtMessageHandler previousHandler = nullptr;
 
 void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    captured.append(message);
+    {
+        const QMutexLocker locker(&capturedLock);
+        captured.append(message);
+    }
     if (previousHandler)
         previousHandler(type, context, message);
 }
@@ -14,7 +21,10 @@ void capture(QtMsgType type, const QMessageLogContext &context, const QString &m
 
 LogCapture::LogCapture()
 {
-    captured.clear();
+    {
+        const QMutexLocker locker(&capturedLock);
+        captured.clear();
+    }
     m_previous = qInstallMessageHandler(capture);
     previousHandler = m_previous;
 }
@@ -27,6 +37,7 @@ LogCapture::~LogCapture()
 
 QStringList LogCapture::messages(const QString &prefix) const
 {
+    const QMutexLocker locker(&capturedLock);
     QStringList found;
     for (const QString &message : captured) {
         if (message.startsWith(prefix))
