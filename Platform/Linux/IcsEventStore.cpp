@@ -2,7 +2,6 @@
 
 #include "Support/Log.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <memory>
 
@@ -210,25 +210,33 @@ bool isCancelled(icalcomponent *component)
 }
 
 // What one calendar may spend on expanding its events in one load: the
-// occurrences it keeps (memory) and the time it takes (on the monotonic
-// clock). A cancelled load has nothing left to spend.
+// occurrences it keeps (memory) and the processor time of the loading thread,
+// which, unlike the time on a clock, a busy machine does not use up. A
+// cancelled load has nothing left to spend.
 class Budget {
 public:
     explicit Budget(const std::atomic<bool> &cancelled)
         : m_cancelled(cancelled)
-        , m_deadline(IcsEventStore::expansionTimeLimit)
+        , m_deadline(threadTime() + IcsEventStore::expansionTimeLimit)
     {
     }
 
     void keep() { ++m_kept; }
     bool isSpent() const
     {
-        return m_kept > IcsEventStore::maximumOccurrences || m_deadline.hasExpired() || m_cancelled.load(std::memory_order_relaxed);
+        return m_kept > IcsEventStore::maximumOccurrences || threadTime() > m_deadline || m_cancelled.load(std::memory_order_relaxed);
     }
 
 private:
+    static std::chrono::nanoseconds threadTime()
+    {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    }
+
     const std::atomic<bool> &m_cancelled;
-    QDeadlineTimer m_deadline;
+    std::chrono::nanoseconds m_deadline;
     int m_kept = 0;
 };
 
@@ -504,7 +512,7 @@ EventStore::Snapshot readCalendars(const QList<Source> &sources, const QDateTime
         if (const auto events = expand(files, paths, calendar, start, end, budget))
             snapshot.events.append(*events);
         else if (!cancelled.load())
-            qCWarning(lcCalendar, "Quib: calendar %s left out: its repeating events need more than %d occurrences or %lld ms for the day",
+            qCWarning(lcCalendar, "Quib: calendar %s left out: its repeating events need more than %d occurrences or %lld ms of processor time for the day",
                       qUtf8Printable(source.path), IcsEventStore::maximumOccurrences, qint64(IcsEventStore::expansionTimeLimit.count()));
     }
     return snapshot;

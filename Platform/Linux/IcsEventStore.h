@@ -25,8 +25,8 @@
 // A load reads every file once, on a worker thread. Repeating events are
 // expanded over the asked range only, and each calendar has a budget for it:
 // a calendar whose occurrences in the range exceed `maximumOccurrences`, or
-// whose expansion takes longer than `expansionTimeLimit`, is left out of the
-// events with one log line; the other calendars still show.
+// whose expansion takes more processor time than `expansionTimeLimit`, is
+// left out of the events with one log line; the other calendars still show.
 class IcsEventStore final : public EventStore {
 public:
     explicit IcsEventStore(QString calendarsFolder = defaultCalendarsFolder(), QStringList extraFiles = defaultExtraFiles());
