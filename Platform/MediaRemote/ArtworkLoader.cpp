@@ -68,13 +68,14 @@ ArtworkLoader::Image imageOf(std::vector<unsigned char> bytes)
     return std::make_shared<const std::vector<unsigned char>>(std::move(bytes));
 }
 
-// "file:///path" or "file://localhost/path", percent-decoded.
+// "file:///path" or "file://localhost/path", percent-decoded. Some players
+// leave the spaces of file names unescaped.
 std::optional<std::string> localPath(const std::string &address)
 {
     CURLU *url = curl_url();
     char *path = nullptr;
     std::optional<std::string> result;
-    if (url && curl_url_set(url, CURLUPART_URL, address.c_str(), 0) == CURLUE_OK
+    if (url && curl_url_set(url, CURLUPART_URL, address.c_str(), CURLU_ALLOW_SPACE) == CURLUE_OK
         && curl_url_get(url, CURLUPART_PATH, &path, CURLU_URLDECODE) == CURLUE_OK)
         result = path;
     curl_free(path);

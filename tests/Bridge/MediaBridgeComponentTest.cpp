@@ -257,8 +257,9 @@ TEST_P(PlayerDeparture, ClearsTheArtworkBeforeTheNextPlayerShows)
 INSTANTIATE_TEST_SUITE_P(NextPlayer, PlayerDeparture, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool> &info) { return info.param ? "AlreadyThere" : "ComesLater"; });
 
-// Artwork at addresses other than files. "{server}" in `address` stands for
-// the loopback server's http://127.0.0.1:<port>.
+// Artwork by address. In `address`, "{server}" stands for the loopback
+// server's http://127.0.0.1:<port> and "{folder}" for a folder that holds
+// "cover art.png" ("file cover").
 struct ArtworkCase {
     const char *name;
     QString address;
@@ -283,7 +284,13 @@ TEST_P(ArtworkAddresses, GiveTheirImageOnceOrNoneAndTheBridgeGoesOn)
     const ArtworkCase &artwork = GetParam();
     for (const LoopbackHttpServer::Reply &reply : artwork.replies)
         server.enqueue(reply);
-    const QString address = QString(artwork.address).replace(QStringLiteral("{server}"), server.url().toString());
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("cover art.png")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("file cover");
+    file.close();
+    const QString address =
+        QString(artwork.address).replace(QStringLiteral("{server}"), server.url().toString()).replace(QStringLiteral("{folder}"), folder.path());
     ScriptedPlayer player;
     ASSERT_TRUE(player.start(QStringLiteral("art")));
     ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Cover", "artUrl": "%1"})").arg(address)));
@@ -323,6 +330,8 @@ const QByteArray escapedBytes("\xfb\xff\xbf\x01", 4);
 INSTANTIATE_TEST_SUITE_P(
     Addresses, ArtworkAddresses,
     ::testing::Values(
+        ArtworkCase{"FileWithAnUnescapedSpace", QStringLiteral("file://{folder}/cover art.png"), {}, QByteArray("file cover"), 0, {}},
+        ArtworkCase{"FileOnLocalhost", QStringLiteral("file://localhost{folder}/cover%20art.png"), {}, QByteArray("file cover"), 0, {}},
         ArtworkCase{"Web", QStringLiteral("{server}/cover.jpg"), {{200, "web cover", {}}}, QByteArray("web cover"), 1, {}},
         ArtworkCase{"WebRedirectedOnce", QStringLiteral("{server}/old.jpg"), {redirectTo("/new.jpg"), {200, "moved cover", {}}}, QByteArray("moved cover"), 2, {}},
         ArtworkCase{"DataBase64", QStringLiteral("data:image/png;base64,") + QString::fromLatin1(QByteArray("data cover").toBase64()), {},
