@@ -1,13 +1,13 @@
 #include "Platform/MediaRemote/MediaRemote.h"
 
+#include "Platform/MediaRemote/ArtworkLoader.h"
+
 #include <dbus/dbus.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <vector>
+#include <utility>
 
 #include <unistd.h>
 
@@ -40,9 +40,10 @@ constexpr const char *playerPrefix = "org.mpris.MediaPlayer2.";
 constexpr const char *objectPath = "/org/mpris/MediaPlayer2";
 constexpr const char *playerInterface = "org.mpris.MediaPlayer2.Player";
 constexpr const char *propertiesInterface = "org.freedesktop.DBus.Properties";
+// The track id MPRIS reserves for "no track".
+constexpr const char *noTrack = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 // A player that does not answer must not hold the bridge for long.
 constexpr int callTimeoutMilliseconds = 500;
-constexpr std::streamoff maximumArtworkBytes = 16 * 1024 * 1024;
 
 using Message = std::unique_ptr<DBusMessage, decltype(&dbus_message_unref)>;
 
@@ -121,6 +122,17 @@ struct Library {
     MRMediaRemoteNotificationCallback callback = nullptr;
     void *context = nullptr;
 
+    // A fetched image is news for the bridge like any change of a player.
+    ArtworkLoader artwork{[this] {
+        if (callback)
+            callback(context);
+    }};
+
+    // The now-playing player has left and the bridge has not read the empty
+    // record that says so: without it, the departed player's artwork would
+    // stay beside the next one's song. Under `mutex`.
+    bool departure = false;
+
     // Under `mutex`.
     std::string nowPlayingConnection() const
     {
@@ -139,6 +151,28 @@ struct Library {
         if (connection.empty())
             return std::nullopt;
         return NowPlaying{connection, players.at(connection)};
+    }
+
+    bool hasDeparture()
+    {
+        std::lock_guard lock(mutex);
+        return departure;
+    }
+
+    // True once per departure; asks for another refresh when a player is
+    // left to show after the empty record.
+    bool takeDeparture()
+    {
+        bool another = false;
+        {
+            std::lock_guard lock(mutex);
+            if (!std::exchange(departure, false))
+                return false;
+            another = !players.empty();
+        }
+        if (another && callback)
+            callback(context);
+        return true;
     }
 
     void setPlaying(Player &player, bool playing)
@@ -161,6 +195,8 @@ struct Library {
             apply();
             const std::string after = nowPlayingConnection();
             relevant = before != after || connection == after || connection == before;
+            if (!before.empty() && !players.count(before))
+                departure = true;
         }
         if (relevant && callback)
             callback(context);
@@ -313,8 +349,11 @@ void applyMetadata(Player &player, DBusMessageIter *array)
             player.album = stringOf(value);
         else if (key == "mpris:artUrl")
             player.artUrl = stringOf(value);
-        else if (key == "mpris:trackid")
+        else if (key == "mpris:trackid") {
             player.trackId = pathOf(value);
+            if (player.trackId == noTrack)
+                player.trackId.reset();
+        }
         else if (key == "mpris:length") {
             if (const auto microseconds = numberOf(value))
                 player.length = *microseconds / 1e6;
@@ -538,44 +577,6 @@ void discoverPlayers(Library &lib)
     dbus_free_string_array(names);
 }
 
-// "file:///path" or "file://localhost/path", percent-decoded.
-std::optional<std::string> localPath(const std::string &url)
-{
-    const std::string scheme = "file://";
-    if (url.rfind(scheme, 0) != 0)
-        return std::nullopt;
-    const std::string::size_type start = url.find('/', scheme.size());
-    if (start == std::string::npos)
-        return std::nullopt;
-    std::string path;
-    for (std::string::size_type i = start; i < url.size(); ++i) {
-        if (url[i] == '%' && i + 2 < url.size() && std::isxdigit(static_cast<unsigned char>(url[i + 1]))
-            && std::isxdigit(static_cast<unsigned char>(url[i + 2]))) {
-            path += static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            path += url[i];
-        }
-    }
-    return path;
-}
-
-std::vector<unsigned char> readArtwork(const std::optional<std::string> &url)
-{
-    const std::optional<std::string> path = url ? localPath(*url) : std::nullopt;
-    if (!path)
-        return {};
-    std::ifstream file(*path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : -1;
-    if (size <= 0 || size > maximumArtworkBytes)
-        return {};
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char *>(bytes.data()), size))
-        return {};
-    return bytes;
-}
-
 std::optional<int> repeatModeOf(const std::optional<std::string> &loopStatus)
 {
     if (loopStatus == "None")
@@ -598,6 +599,19 @@ DBusMessage *setProperty(const std::string &connection, const char *property, in
     dbus_message_iter_append_basic(&variant, type, value);
     dbus_message_iter_close_container(&arguments, &variant);
     return message;
+}
+
+// The player's position in microseconds, read now: players announce it only
+// when it jumps.
+std::optional<double> positionOf(Library &lib, const std::string &connection)
+{
+    Message reply = lib.call(propertyCall(connection, "Get", "Position"));
+    DBusMessageIter variant;
+    if (!reply || !dbus_message_iter_init(reply.get(), &variant) || dbus_message_iter_get_arg_type(&variant) != DBUS_TYPE_VARIANT)
+        return std::nullopt;
+    DBusMessageIter value;
+    dbus_message_iter_recurse(&variant, &value);
+    return numberOf(&value);
 }
 
 double secondsSince1970()
@@ -671,13 +685,17 @@ QUIB_EXPORT void MRMediaRemoteRegisterForNowPlayingNotifications(MRMediaRemoteNo
 QUIB_EXPORT void MRMediaRemoteGetNowPlayingInfo(MRMediaRemoteNowPlayingInfoCallback callback, void *context)
 {
     Library &lib = library();
+    MRNowPlayingInfo info{};
+    if (lib.takeDeparture()) {
+        callback(&info, context);
+        return;
+    }
     const std::optional<NowPlaying> now = lib.nowPlaying();
     if (!now) {
         callback(nullptr, context);
         return;
     }
     const Player &player = now->player;
-    MRNowPlayingInfo info{};
     info.title = player.title ? player.title->c_str() : nullptr;
     info.artist = player.artist ? player.artist->c_str() : nullptr;
     info.album = player.album ? player.album->c_str() : nullptr;
@@ -692,35 +710,30 @@ QUIB_EXPORT void MRMediaRemoteGetNowPlayingInfo(MRMediaRemoteNowPlayingInfoCallb
     info.repeatMode = repeat.value_or(0);
 
     // Players announce the position only when it jumps, so it is read now.
-    Message reply = lib.call(propertyCall(now->connection, "Get", "Position"));
-    DBusMessageIter variant;
-    if (reply && dbus_message_iter_init(reply.get(), &variant) && dbus_message_iter_get_arg_type(&variant) == DBUS_TYPE_VARIANT) {
-        const double sampled = secondsSince1970();
-        DBusMessageIter value;
-        dbus_message_iter_recurse(&variant, &value);
-        if (const auto microseconds = numberOf(&value)) {
-            info.hasElapsedTime = 1;
-            info.elapsedTime = *microseconds / 1e6;
-            info.hasTimestamp = 1;
-            info.timestamp = sampled;
-        }
+    if (const std::optional<double> microseconds = positionOf(lib, now->connection)) {
+        info.hasElapsedTime = 1;
+        info.elapsedTime = *microseconds / 1e6;
+        info.hasTimestamp = 1;
+        info.timestamp = secondsSince1970();
     }
 
-    const std::vector<unsigned char> artwork = readArtwork(player.artUrl);
-    info.artworkData = artwork.empty() ? nullptr : artwork.data();
-    info.artworkDataLength = artwork.size();
+    const ArtworkLoader::Image artwork = player.artUrl ? lib.artwork.image(*player.artUrl) : nullptr;
+    info.artworkData = artwork ? artwork->data() : nullptr;
+    info.artworkDataLength = artwork ? artwork->size() : 0;
     callback(&info, context);
 }
 
 QUIB_EXPORT void MRMediaRemoteGetNowPlayingApplicationIsPlaying(MRMediaRemoteIsPlayingCallback callback, void *context)
 {
-    const std::optional<NowPlaying> now = library().nowPlaying();
+    Library &lib = library();
+    const std::optional<NowPlaying> now = lib.hasDeparture() ? std::nullopt : lib.nowPlaying();
     callback(now && now->player.isPlaying ? 1 : 0, context);
 }
 
 QUIB_EXPORT void MRMediaRemoteGetNowPlayingApplicationPID(MRMediaRemotePIDCallback callback, void *context)
 {
-    const std::optional<NowPlaying> now = library().nowPlaying();
+    Library &lib = library();
+    const std::optional<NowPlaying> now = lib.hasDeparture() ? std::nullopt : lib.nowPlaying();
     callback(now ? now->player.pid : 0, context);
 }
 
@@ -767,12 +780,26 @@ QUIB_EXPORT void MRMediaRemoteSetElapsedTime(double seconds)
 {
     Library &lib = library();
     const std::optional<NowPlaying> now = lib.nowPlaying();
-    // MPRIS moves the position only for the track it names.
-    if (!now || !now->player.trackId || !std::isfinite(seconds))
+    if (!now || !std::isfinite(seconds))
         return;
-    DBusMessage *message = methodCall(now->connection, objectPath, playerInterface, "SetPosition");
-    const char *track = now->player.trackId->c_str();
-    const dbus_int64_t microseconds = std::llround(std::clamp(seconds, 0.0, 9.0e12) * 1e6);
-    dbus_message_append_args(message, DBUS_TYPE_OBJECT_PATH, &track, DBUS_TYPE_INT64, &microseconds, DBUS_TYPE_INVALID);
+    const dbus_int64_t target = std::llround(std::clamp(seconds, 0.0, 9.0e12) * 1e6);
+    // MPRIS moves to a position only within the track it names; a player
+    // that names none still takes a jump relative to where it is.
+    if (now->player.trackId) {
+        DBusMessage *message = methodCall(now->connection, objectPath, playerInterface, "SetPosition");
+        const char *track = now->player.trackId->c_str();
+        dbus_message_append_args(message, DBUS_TYPE_OBJECT_PATH, &track, DBUS_TYPE_INT64, &target, DBUS_TYPE_INVALID);
+        lib.send(message);
+        return;
+    }
+    const std::optional<double> position = positionOf(lib, now->connection);
+    if (!position || !std::isfinite(*position)) {
+        std::fprintf(stderr, "quib-bridge: cannot seek: the player reports neither a track id nor its position\n");
+        std::fflush(stderr);
+        return;
+    }
+    DBusMessage *message = methodCall(now->connection, objectPath, playerInterface, "Seek");
+    const dbus_int64_t offset = target - std::llround(std::clamp(*position, 0.0, 9.0e18));
+    dbus_message_append_args(message, DBUS_TYPE_INT64, &offset, DBUS_TYPE_INVALID);
     lib.send(message);
 }

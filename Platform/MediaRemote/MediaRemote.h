@@ -58,7 +58,11 @@ typedef void (*MRMediaRemotePIDCallback)(int32_t pid, void *context);
 // library, after each change of the now-playing player or of its state.
 // Called once per process.
 void MRMediaRemoteRegisterForNowPlayingNotifications(MRMediaRemoteNotificationCallback callback, void *context);
-// `info` is NULL when no player is known.
+// `info` is NULL when no player is known. Once after the now-playing player
+// has left, it is an empty record (no title, no artwork), and the pid and the
+// playing flag read 0 until it has been read. Artwork at web addresses is
+// fetched in the background: the info has none until it has arrived, and then
+// `callback` of the registration is called.
 void MRMediaRemoteGetNowPlayingInfo(MRMediaRemoteNowPlayingInfoCallback callback, void *context);
 void MRMediaRemoteGetNowPlayingApplicationIsPlaying(MRMediaRemoteIsPlayingCallback callback, void *context);
 // 0 when there is no now-playing player or its process is unknown.
@@ -66,7 +70,8 @@ void MRMediaRemoteGetNowPlayingApplicationPID(MRMediaRemotePIDCallback callback,
 // Sends one of the commands above to the now-playing player; `options` must be
 // NULL. Returns 0 when there is no player to send it to.
 int MRMediaRemoteSendCommand(int32_t command, const void *options);
-// Moves the now-playing player's position to `seconds`.
+// Moves the now-playing player's position to `seconds`: within the track it
+// names, or, when it names none, by the offset from its current position.
 void MRMediaRemoteSetElapsedTime(double seconds);
 
 #ifdef __cplusplus

@@ -2,6 +2,7 @@
 // scripted MPRIS players on a private session bus.
 
 #include "LineProcess.h"
+#include "LoopbackHttpServer.h"
 #include "PrivateBus.h"
 #include "ScriptedPlayer.h"
 #include "Support/Resources.h"
@@ -14,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -67,8 +69,44 @@ protected:
         return stateWhere([&](const QJsonObject &state) { return state.value(u"title").toString() == title; });
     }
 
+    // The first state line that satisfies `accept`, read while this thread's
+    // event loop runs, which the loopback server needs to answer.
+    std::optional<QJsonObject> stateWhileServing(const std::function<bool(const QJsonObject &)> &accept, int timeoutMilliseconds = 5000)
+    {
+        std::optional<QJsonObject> found;
+        (void)QTest::qWaitFor(
+            [&] {
+                while (const auto line = bridge.nextLine(0)) {
+                    const QJsonObject object = parse(*line);
+                    if (object.value(u"type").toString() == u"state" && accept(object)) {
+                        found = object;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            timeoutMilliseconds);
+        return found;
+    }
+
+    // The bridge's diagnostics so far.
+    const QByteArray &errors()
+    {
+        m_errors += bridge.process().readAllStandardError();
+        return m_errors;
+    }
+
+    // Waits, with the event loop running, for a diagnostic containing `text`.
+    bool waitForError(const QByteArray &text, int timeoutMilliseconds = 5000)
+    {
+        return QTest::qWaitFor([&] { return errors().contains(text); }, timeoutMilliseconds);
+    }
+
     PrivateBus bus;
     LineProcess bridge;
+
+private:
+    QByteArray m_errors;
 };
 
 TEST_F(MediaBridge, WritesReadyThenABareStateWithoutPlayers)
@@ -152,8 +190,6 @@ TEST_F(MediaBridge, SendsArtworkOnlyWhenItChangesAndClearsItWhenThePlayerEmpties
         {"a titled song without artwork keeps the old artwork", QStringLiteral(R"({"title": "Three"})"), std::nullopt, QStringLiteral("Three")},
         {"an empty file counts as no artwork", QStringLiteral(R"({"title": "Four", "artUrl": "%1"})").arg(empty), std::nullopt,
          QStringLiteral("Four")},
-        {"an http artwork is not fetched", QStringLiteral(R"({"title": "Five", "artUrl": "http://127.0.0.1:9/a.png"})"), std::nullopt,
-         QStringLiteral("Five")},
         {"the player empties: artwork cleared", QStringLiteral("{}"), QString(), QString()},
         {"the same artwork after a clear is sent in full", QStringLiteral(R"({"title": "Six", "artUrl": "%1"})").arg(red), redBase64,
          QStringLiteral("Six")},
@@ -168,6 +204,176 @@ TEST_F(MediaBridge, SendsArtworkOnlyWhenItChangesAndClearsItWhenThePlayerEmpties
         if (step.artwork)
             EXPECT_EQ(state->value(u"artwork").toString(), *step.artwork);
     }
+}
+
+// The now-playing player quits after its artwork was sent: an empty record
+// clears the artwork, before the next player's song (which has none) shows.
+class PlayerDeparture : public MediaBridge, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PlayerDeparture, ClearsTheArtworkBeforeTheNextPlayerShows)
+{
+    const bool nextPlayerWaits = GetParam();
+    QTemporaryDir folder;
+    QFile art(folder.filePath(QStringLiteral("cover")));
+    ASSERT_TRUE(art.open(QIODevice::WriteOnly));
+    art.write("cover of the player that quits");
+    art.close();
+
+    ScriptedPlayer next;
+    const auto startNext = [&next] {
+        ASSERT_TRUE(next.start(QStringLiteral("next")));
+        ASSERT_TRUE(next.run(QStringLiteral(R"(metadata {"title": "Next"})")));
+        ASSERT_TRUE(next.run(QStringLiteral("status Paused")));
+    };
+    if (nextPlayerWaits)
+        startNext();
+    ScriptedPlayer leaving;
+    ASSERT_TRUE(leaving.start(QStringLiteral("leaving")));
+    ASSERT_TRUE(leaving.run(QStringLiteral(R"(metadata {"title": "Leaving", "artUrl": "%1"})")
+                                .arg(QUrl::fromLocalFile(art.fileName()).toString())));
+    ASSERT_TRUE(leaving.run(QStringLiteral("status Playing")));
+    startBridge();
+    ASSERT_TRUE(stateWhere([](const QJsonObject &state) { return state.value(u"title").toString() == u"Leaving" && state.contains(u"artwork"); }));
+
+    leaving.quit();
+    QList<QJsonObject> before;
+    const auto cleared = stateWhere([&](const QJsonObject &state) {
+        before.append(state);
+        return state.contains(u"artwork");
+    });
+    ASSERT_TRUE(cleared);
+    EXPECT_EQ(*cleared, QJsonObject({{"type", "state"}, {"pid", 0}, {"playing", 0}, {"artwork", ""}}));
+    for (const QJsonObject &state : before)
+        EXPECT_NE(state.value(u"title").toString(), u"Next") << "the next song showed before the artwork was cleared";
+
+    if (!nextPlayerWaits)
+        startNext();
+    const auto shown = stateWithTitle(QStringLiteral("Next"));
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->value(u"pid").toInteger(), next.pid());
+    EXPECT_FALSE(shown->contains(u"artwork"));
+}
+
+INSTANTIATE_TEST_SUITE_P(NextPlayer, PlayerDeparture, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool> &info) { return info.param ? "AlreadyThere" : "ComesLater"; });
+
+// Artwork by address. In `address`, "{server}" stands for the loopback
+// server's http://127.0.0.1:<port> and "{folder}" for a folder that holds
+// "cover art.png" ("file cover").
+struct ArtworkCase {
+    const char *name;
+    QString address;
+    QList<LoopbackHttpServer::Reply> replies;
+    std::optional<QByteArray> artwork; // none: no artwork, and `error` is logged once
+    qsizetype requests;
+    QByteArray error;
+};
+
+void PrintTo(const ArtworkCase &artwork, std::ostream *out)
+{
+    *out << artwork.name;
+}
+
+class ArtworkAddresses : public MediaBridge, public ::testing::WithParamInterface<ArtworkCase> {
+protected:
+    LoopbackHttpServer server;
+};
+
+TEST_P(ArtworkAddresses, GiveTheirImageOnceOrNoneAndTheBridgeGoesOn)
+{
+    const ArtworkCase &artwork = GetParam();
+    for (const LoopbackHttpServer::Reply &reply : artwork.replies)
+        server.enqueue(reply);
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("cover art.png")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("file cover");
+    file.close();
+    const QString address =
+        QString(artwork.address).replace(QStringLiteral("{server}"), server.url().toString()).replace(QStringLiteral("{folder}"), folder.path());
+    ScriptedPlayer player;
+    ASSERT_TRUE(player.start(QStringLiteral("art")));
+    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Cover", "artUrl": "%1"})").arg(address)));
+    ASSERT_TRUE(player.run(QStringLiteral("status Playing")));
+    startBridge();
+
+    if (artwork.artwork) {
+        const auto state = stateWhileServing([](const QJsonObject &state) { return state.contains(u"artwork"); });
+        ASSERT_TRUE(state) << errors().toStdString();
+        EXPECT_EQ(state->value(u"artwork").toString().toLatin1(), artwork.artwork->toBase64());
+    } else {
+        ASSERT_TRUE(waitForError(artwork.error)) << errors().toStdString();
+    }
+    // Refreshes neither fetch nor report again, and commands go on.
+    for (int i = 0; i < 3; ++i) {
+        bridge.writeLine("toggle");
+        const auto state = stateWhileServing([](const QJsonObject &) { return true; });
+        ASSERT_TRUE(state);
+        EXPECT_FALSE(state->contains(u"artwork"));
+    }
+    EXPECT_TRUE(player.waitForCall(QStringLiteral("PlayPause")));
+    EXPECT_EQ(server.requests.size(), artwork.requests);
+    if (!artwork.artwork) {
+        EXPECT_EQ(errors().count(artwork.error), 1) << errors().toStdString();
+    }
+    EXPECT_EQ(bridge.process().state(), QProcess::Running);
+}
+
+LoopbackHttpServer::Reply redirectTo(const QByteArray &location)
+{
+    return {302, {}, {{"Location", location}}};
+}
+
+// Bytes whose base64 has the characters that data addresses may escape.
+const QByteArray escapedBytes("\xfb\xff\xbf\x01", 4);
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, ArtworkAddresses,
+    ::testing::Values(
+        ArtworkCase{"FileWithAnUnescapedSpace", QStringLiteral("file://{folder}/cover art.png"), {}, QByteArray("file cover"), 0, {}},
+        ArtworkCase{"FileOnLocalhost", QStringLiteral("file://localhost{folder}/cover%20art.png"), {}, QByteArray("file cover"), 0, {}},
+        ArtworkCase{"Web", QStringLiteral("{server}/cover.jpg"), {{200, "web cover", {}}}, QByteArray("web cover"), 1, {}},
+        ArtworkCase{"WebRedirectedOnce", QStringLiteral("{server}/old.jpg"), {redirectTo("/new.jpg"), {200, "moved cover", {}}}, QByteArray("moved cover"), 2, {}},
+        ArtworkCase{"DataBase64", QStringLiteral("data:image/png;base64,") + QString::fromLatin1(QByteArray("data cover").toBase64()), {},
+                    QByteArray("data cover"), 0, {}},
+        ArtworkCase{"DataBase64PercentEscaped", QStringLiteral("data:image/png;BASE64,%2B%2F%2B%2FAQ%3D%3D"), {}, escapedBytes, 0, {}},
+        ArtworkCase{"DataPercentEncoded", QStringLiteral("data:image/png,%89PNG%0D%0A%1A%0A"), {}, QByteArray("\x89PNG\r\n\x1a\n"), 0, {}},
+        ArtworkCase{"WebNotFound", QStringLiteral("{server}/missing.jpg"), {{404, "not found", {}}}, std::nullopt, 1, "no artwork from http://127.0.0.1"},
+        ArtworkCase{"WebEmptyAnswer", QStringLiteral("{server}/empty.jpg"), {{200, {}, {}}}, std::nullopt, 1, "no artwork from http://127.0.0.1"},
+        ArtworkCase{"WebLargerThanTheLimit", QStringLiteral("{server}/huge.jpg"), {{200, QByteArray(16 * 1024 * 1024 + 1, 'x'), {}}}, std::nullopt, 1,
+                    "no artwork from http://127.0.0.1"},
+        ArtworkCase{"WebRedirectLoop", QStringLiteral("{server}/loop.jpg"), QList<LoopbackHttpServer::Reply>(10, redirectTo("/loop.jpg")), std::nullopt, 6,
+                    "no artwork from http://127.0.0.1"},
+        ArtworkCase{"WebRedirectToAFile", QStringLiteral("{server}/cover.jpg"), {redirectTo("file:///etc/hostname")}, std::nullopt, 1,
+                    "no artwork from http://127.0.0.1"},
+        ArtworkCase{"UnsupportedScheme", QStringLiteral("ftp://127.0.0.1/cover.jpg"), {}, std::nullopt, 0, "artwork address not supported: ftp://"},
+        ArtworkCase{"DataWithoutComma", QStringLiteral("data:image/png;base64"), {}, std::nullopt, 0, "no artwork in data:image/png;base64"}),
+    [](const ::testing::TestParamInfo<ArtworkCase> &info) { return std::string(info.param.name); });
+
+TEST_F(MediaBridge, GivesUpOnASlowArtworkServerAndAnswersMeanwhile)
+{
+    LoopbackHttpServer server;
+    server.setHolding(true);
+    ScriptedPlayer player;
+    ASSERT_TRUE(player.start(QStringLiteral("slow")));
+    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Slow", "artUrl": "%1/slow.jpg"})").arg(server.url().toString())));
+    startBridge();
+    ASSERT_TRUE(server.waitForRequests(1));
+
+    // The fetch hangs; the bus and the commands do not.
+    bridge.writeLine("toggle");
+    EXPECT_TRUE(player.waitForCall(QStringLiteral("PlayPause")));
+    EXPECT_TRUE(stateWhileServing([](const QJsonObject &state) { return state.value(u"playing").toInt() == 1; }));
+    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Still slow", "artUrl": "%1/slow.jpg"})").arg(server.url().toString())));
+    const auto state = stateWhileServing([](const QJsonObject &state) { return state.value(u"title").toString() == u"Still slow"; });
+    ASSERT_TRUE(state);
+    EXPECT_FALSE(state->contains(u"artwork"));
+
+    // The bridge stops waiting on its own, reports it once and asks no more.
+    ASSERT_TRUE(waitForError("no artwork from " + server.url().toEncoded() + "/slow.jpg", 20000)) << errors().toStdString();
+    bridge.writeLine("");
+    EXPECT_TRUE(stateWhileServing([](const QJsonObject &state) { return !state.contains(u"artwork"); }));
+    EXPECT_EQ(server.requests.size(), 1);
 }
 
 TEST_F(MediaBridge, CommandsReachThePlayer)
@@ -284,28 +490,55 @@ TEST_F(MediaBridge, RunsWithoutTheOptionalSeekFunction)
     EXPECT_TRUE(nextState());
 }
 
-TEST_F(MediaBridge, SeeksOnlyWithAValidTrackPath)
+// A seek names the track when the player gives a valid track id, else it
+// jumps by the offset from the player's position (30 s in each case).
+struct SeekCase {
+    const char *name;
+    const char *metadata;
+    QByteArray line;
+    QString call;
+};
+
+void PrintTo(const SeekCase &seek, std::ostream *out)
 {
+    *out << seek.name;
+}
+
+class Seeking : public MediaBridge, public ::testing::WithParamInterface<SeekCase> {};
+
+TEST_P(Seeking, NamesTheTrackElseJumpsByTheOffset)
+{
+    const SeekCase &seek = GetParam();
     ScriptedPlayer player;
     ASSERT_TRUE(player.start(QStringLiteral("tracks")));
-    // Some players send the track id as a string; one that is no object path
-    // cannot name the track to seek in.
-    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Bad", "trackidString": "not a path"})")));
+    ASSERT_TRUE(player.run(QStringLiteral("metadata ") + QLatin1String(seek.metadata)));
+    ASSERT_TRUE(player.run(QStringLiteral("position 30000000")));
     startBridge();
-    ASSERT_TRUE(stateWithTitle(QStringLiteral("Bad")));
+    ASSERT_TRUE(stateWithTitle(QStringLiteral("Song")));
+    bridge.writeLine(seek.line);
+    EXPECT_TRUE(player.waitForCall(seek.call));
     // Commands reach the player in the order of the lines: once the toggle
-    // has arrived, a seek would have too.
-    bridge.writeLine("seek 5");
+    // has arrived, any other seek call would have too.
     bridge.writeLine("toggle");
     ASSERT_TRUE(player.waitForCall(QStringLiteral("PlayPause")));
+    EXPECT_FALSE(player.takeCall(QStringLiteral("Seek")));
     EXPECT_FALSE(player.takeCall(QStringLiteral("SetPosition")));
-
-    ASSERT_TRUE(player.run(QStringLiteral(R"(metadata {"title": "Good", "trackidString": "/t/2"})")));
-    ASSERT_TRUE(stateWithTitle(QStringLiteral("Good")));
-    bridge.writeLine("seek 7");
-    EXPECT_TRUE(player.waitForCall(QStringLiteral("SetPosition /t/2 7000000")));
     EXPECT_EQ(bridge.process().state(), QProcess::Running);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Tracks, Seeking,
+    ::testing::Values(SeekCase{"ValidTrackPath", R"({"title": "Song", "trackid": "/t/2"})", "seek 12.5", QStringLiteral("SetPosition /t/2 12500000")},
+                      // Some players send the track id as a string.
+                      SeekCase{"TrackPathAsString", R"({"title": "Song", "trackidString": "/t/2"})", "seek 7",
+                               QStringLiteral("SetPosition /t/2 7000000")},
+                      SeekCase{"NoTrackId", R"({"title": "Song"})", "seek 12.5", QStringLiteral("Seek -17500000")},
+                      SeekCase{"NoTrackIdForward", R"({"title": "Song"})", "seek 45", QStringLiteral("Seek 15000000")},
+                      SeekCase{"TrackIdThatIsNoPath", R"({"title": "Song", "trackidString": "not a path"})", "seek 12.5",
+                               QStringLiteral("Seek -17500000")},
+                      SeekCase{"TrackIdMeaningNoTrack", R"({"title": "Song", "trackid": "/org/mpris/MediaPlayer2/TrackList/NoTrack"})",
+                               "seek 0", QStringLiteral("Seek -30000000")}),
+    [](const ::testing::TestParamInfo<SeekCase> &info) { return std::string(info.param.name); });
 
 // Signals crafted by another program of the user. Sent straight to the
 // bridge's connections, they pass its match rules.
