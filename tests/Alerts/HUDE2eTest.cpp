@@ -5,6 +5,9 @@
 #include "QuibProcess.h"
 #include "Wait.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -27,6 +30,14 @@ protected:
         quib.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         quib.environment().insert(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(qgetenv("PULSE_SERVER")));
         PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
+        // The strip stays long enough for a screenshot to find it on a busy
+        // machine.
+        const QString config = quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
+        ASSERT_TRUE(QDir().mkpath(config));
+        QFile settings(config + QStringLiteral("/defaults.json"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("{\"soundDuration\": 8}");
+        settings.close();
         app = std::make_unique<RunningQuib>(quib);
         ASSERT_TRUE(app->waitUntilReady(observer));
     }
@@ -43,7 +54,7 @@ protected:
 } // namespace
 
 // The simulated notch is 190 × 32; the volume strip with its number adds a
-// side of 100 on each side: 390 × 32, for the default 1.5 s.
+// side of 100 on each side: 390 × 32, for the duration setting.
 TEST_F(HUDE2eTest, VolumeKeyRaisesTheSinkAndTheNotchShowsTheLevelStrip)
 {
     ASSERT_TRUE(desktopClient.waitForNotch(QSize(190, 32)));
@@ -51,7 +62,7 @@ TEST_F(HUDE2eTest, VolumeKeyRaisesTheSinkAndTheNotchShowsTheLevelStrip)
     display.xdotool({"key", "XF86AudioRaiseVolume"});
     ASSERT_TRUE(waitUntil([] { return PulseServer::pactl({"get-sink-volume", "speakers"}).contains("/  56% /"); }))
         << PulseServer::pactl({"get-sink-volume", "speakers"}).toStdString();
-    EXPECT_TRUE(desktopClient.waitForNotch(QSize(390, 32), 3000))
+    EXPECT_TRUE(desktopClient.waitForNotch(QSize(390, 32), 7000))
         << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
-    EXPECT_TRUE(desktopClient.waitForNotch(QSize(190, 32))) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
+    EXPECT_TRUE(desktopClient.waitForNotch(QSize(190, 32), 15000)) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
 }
