@@ -79,7 +79,10 @@ AlertCompactContent::Layout AlertCompactContent::layout(const NotchAlert &alert,
     if (alert.title) {
         const double titleLeft = left + symbolColumnWidth + groupSpacing;
         const double titleWidth = std::max(0.0, groupWidth - symbolColumnWidth - groupSpacing);
-        layout.title = Label{*alert.title, Qt::white, QRectF(titleLeft, middle - lineHeight / 2, titleWidth, lineHeight)};
+        // A title's last word is the state it reports ("Microfone mudo"):
+        // what does not fit is cut before it.
+        const Typography::Line line = Typography::fitLine(*alert.title, titleFont(), titleWidth, Typography::Cut::beforeLastWord);
+        layout.title = Label{line.text, Qt::white, QRectF(titleLeft, middle - lineHeight / 2, titleWidth, lineHeight), line.font};
     }
 
     // Right group, from the trailing edge: the text, then the bar.
@@ -90,7 +93,8 @@ AlertCompactContent::Layout AlertCompactContent::layout(const NotchAlert &alert,
         const double barRoom = alert.level ? std::max(0.0, alert.sideWidth - barInsetWithTrailing) + groupSpacing : 0;
         width = std::min(width, std::max(0.0, groupWidth - barRoom));
         const QColor color = alert.levelColors ? HUDBar::levelColor(alert.level.value_or(0), alert.levelBase) : alert.trailingColor;
-        layout.trailing = Label{*alert.trailing, color, QRectF(right - width, middle - lineHeight / 2, width, lineHeight)};
+        const Typography::Line line = Typography::fitLine(*alert.trailing, trailingFont(), width);
+        layout.trailing = Label{line.text, color, QRectF(right - width, middle - lineHeight / 2, width, lineHeight), line.font};
         right -= width + groupSpacing;
     }
     if (alert.level) {
@@ -161,13 +165,11 @@ void AlertCompactContent::paint(QPainter *painter, const QStyleOptionGraphicsIte
     CrossFade::draw(*painter, symbolFrom, std::optional(m_layout->symbol), progress,
                     [&](const Symbol &symbol) { Symbols::draw(*painter, symbol.rect, symbol.name, symbol.color); });
 
-    const QFont title = titleFont();
-    const auto drawTitle = [&](const Label &label) { Typography::drawLine(*painter, label.rect, label.text, title, label.color); };
+    const auto drawTitle = [&](const Label &label) { Typography::drawLine(*painter, label.rect, label.text, label.font, label.color); };
     CrossFade::draw(*painter, m_from ? m_from->title : std::nullopt, m_layout->title, progress, drawTitle);
 
-    const QFont trailing = trailingFont();
     const auto drawTrailing = [&](const Label &label) {
-        Typography::drawLine(*painter, label.rect, label.text, trailing, label.color, Qt::AlignRight);
+        Typography::drawLine(*painter, label.rect, label.text, label.font, label.color, Qt::AlignRight);
     };
     CrossFade::draw(*painter, m_from ? m_from->trailing : std::nullopt, m_layout->trailing, progress, drawTrailing);
 }

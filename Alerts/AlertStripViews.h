@@ -4,6 +4,7 @@
 #include "Alerts/NotchAlert.h"
 #include "Support/FrameAnimation.h"
 
+#include <QFont>
 #include <QGraphicsObject>
 #include <QPropertyNotifier>
 
@@ -38,10 +39,12 @@ public:
 
         bool operator==(const Symbol &) const = default;
     };
+    // A text as shown: fitted to its rectangle, in the font it is drawn in.
     struct Label {
         QString text;
         QColor color;
         QRectF rect;
+        QFont font;
 
         bool operator==(const Label &) const = default;
     };

@@ -237,6 +237,10 @@ void CalendarSection::relayout()
     const double weekdayHeight = lineHeight(weekdayFont());
     const double namesTop = (headerHeight - weekdayHeight - lineHeight(monthFont())) / 2;
     const double namesWidth = std::max(0.0, namesRight - namesLeft);
+    // Beside the count, a long weekday may not fit: its "-feira" goes first,
+    // never the day's own name.
+    if (Typography::fitLine(layout.weekdayText, weekdayFont(), namesWidth).text != layout.weekdayText)
+        layout.weekdayText = layout.weekdayText.section(QLatin1Char('-'), 0, 0);
     layout.weekday = QRectF(namesLeft, namesTop, namesWidth, weekdayHeight);
     layout.month = QRectF(namesLeft, namesTop + weekdayHeight, namesWidth, lineHeight(monthFont()));
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Notch/ClickableItem.h"
-#include "Notch/NotchMorph.h"
 #include "Support/FrameAnimation.h"
+#include "Support/Spring.h"
 
 #include <functional>
 #include <optional>

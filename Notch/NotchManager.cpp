@@ -1,6 +1,7 @@
 #include "Notch/NotchManager.h"
 
 #include "App/AppModel.h"
+#include "Notch/NotchPanel.h"
 #include "Notch/NotchWindowController.h"
 #include "Platform/WindowServer.h"
 
@@ -20,6 +21,15 @@ NotchManager::NotchManager(AppModel &model)
     services.windowServer.observeActivation([this, alive = m_alive] {
         if (*alive)
             scheduleFullscreenCheck();
+    });
+    // A window that changes its own state has settled it already.
+    services.windowServer.observeFullscreenStates([this, alive = m_alive] {
+        if (*alive)
+            checkFullscreen();
+    });
+    services.windowServer.observeStacking([this, alive = m_alive] {
+        if (*alive)
+            raisePanels();
     });
     rebuild();
     observePreferences();
@@ -114,6 +124,12 @@ void NotchManager::checkFullscreen()
         const QString &identifier = controller->screen().identifier;
         controller->setSuppressed(all || (!identifier.isEmpty() && fullscreen->contains(identifier)));
     }
+}
+
+void NotchManager::raisePanels()
+{
+    for (const auto &controller : m_controllers)
+        controller->panel().raise();
 }
 
 void NotchManager::debugOpenMixerFromMenu()

@@ -16,6 +16,8 @@ class NotchWindowController;
 // One notch panel on every selected screen. The panels are replaced as a
 // whole when the screens change or one of the eight settings that shape a
 // panel does, and a panel hides while its screen shows a full-screen window.
+// The panels bypass the window manager, so a window mapped or raised later
+// would cover them: they are raised again after every such change.
 // Created once, after the models have started; the first panels appear in
 // the constructor.
 class NotchManager {
@@ -43,6 +45,7 @@ private:
     void observePreferences();
     void scheduleFullscreenCheck();
     void checkFullscreen();
+    void raisePanels();
 
     AppModel &m_model;
     // Cleared when the manager goes; the platform's observers outlive it.

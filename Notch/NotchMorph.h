@@ -2,31 +2,11 @@
 
 #include "Notch/NotchGeometry.h"
 #include "Support/MonotonicTime.h"
+#include "Support/Spring.h"
 
 #include <QSizeF>
 
 #include <optional>
-
-// An under-damped spring released from rest towards 1: its factor starts at
-// 0, may overshoot 1 and settles on it.
-class Spring {
-public:
-    // `response`: the period of the undamped spring, seconds; `damping`: the
-    // damping fraction, below 1.
-    Spring(double response, double damping);
-
-    // The factor `seconds` after release; 0 before it.
-    double factor(double seconds) const;
-
-    double decay() const { return m_decay; }
-    double angularFrequency() const { return m_angularFrequency; }
-    double sineCoefficient() const { return m_sineCoefficient; }
-
-private:
-    double m_decay;
-    double m_angularFrequency;
-    double m_sineCoefficient;
-};
 
 // One morph of the silhouette between two geometries: height and radii on one
 // spring, width on another, slightly delayed so that a growing silhouette

@@ -6,13 +6,13 @@
 #include "App/AppModel.h"
 #include "Notch/CompactNotchContent.h"
 #include "Notch/EventProgressCompactContent.h"
-#include "Notch/NotchMorph.h"
 #include "Notch/NotchShapeLayers.h"
 #include "Notch/NotchViewModel.h"
 #include "Notch/OpenNotchContent.h"
 #include "Notch/PeekContent.h"
 #include "Notch/ReminderCompactContent.h"
 #include "Support/Easing.h"
+#include "Support/Spring.h"
 
 #include <QGraphicsBlurEffect>
 

@@ -25,6 +25,20 @@ public:
     // as long as this object.
     virtual void observeActivation(Handler handler) = 0;
 
+    // Calls `handler` on the main thread whenever a window enters or leaves
+    // full screen by itself, without an activation (a browser's full-screen
+    // key, a video player's button). Lasts as long as this object.
+    virtual void observeFullscreenStates(Handler handler) = 0;
+
+    // Calls `handler` on the main thread whenever another program's window
+    // may have come in front of ours: a window is mapped or moved in the
+    // stacking order. Windows that place themselves outside the window
+    // manager (menus, tooltips, other programs' overlays) are not reported,
+    // so raising ours in answer never starts a raise loop with another
+    // program that keeps itself on top the same way. Lasts as long as this
+    // object.
+    virtual void observeStacking(Handler handler) = 0;
+
     // A compositing manager runs: translucent windows show what lies behind
     // them. Without one their clear parts are black.
     virtual bool hasCompositor() = 0;

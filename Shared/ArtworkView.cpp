@@ -1,8 +1,8 @@
 #include "Shared/ArtworkView.h"
 
-#include "Notch/NotchMorph.h"
 #include "Platform/Symbols.h"
 #include "Support/Easing.h"
+#include "Support/Spring.h"
 
 #include <QPainter>
 #include <QPainterPath>

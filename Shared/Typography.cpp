@@ -9,9 +9,38 @@
 
 namespace Typography {
 
+namespace {
+
+// The tightest letter spacing, percent, a line takes before it is cut.
+constexpr double tightestSpacing = 97;
+
+bool hasTabularDigits(const QFont &font)
+{
+    const QFontMetricsF metrics(font);
+    const double zero = metrics.horizontalAdvance(QLatin1Char('0'));
+    for (char digit = '1'; digit <= '9'; ++digit) {
+        if (!qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char(digit)), zero))
+            return false;
+    }
+    return true;
+}
+
+QFont resized(QFont font, const QFont &like)
+{
+    if (like.pixelSize() > 0)
+        font.setPixelSize(like.pixelSize());
+    else
+        font.setPointSizeF(like.pointSizeF());
+    font.setWeight(like.weight());
+    return font;
+}
+
+} // namespace
+
 QFont systemFont(double size, QFont::Weight weight)
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setFamilies({QStringLiteral("Inter"), font.family()});
     if (size == std::floor(size))
         font.setPixelSize(static_cast<int>(size));
     else
@@ -24,20 +53,12 @@ QFont systemFont(double size, QFont::Weight weight)
 
 QFont withMonospacedDigits(const QFont &font)
 {
-    const QFontMetricsF metrics(font);
-    const double zero = metrics.horizontalAdvance(QLatin1Char('0'));
-    for (char digit = '1'; digit <= '9'; ++digit) {
-        if (!qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char(digit)), zero)) {
-            QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-            if (font.pixelSize() > 0)
-                fixed.setPixelSize(font.pixelSize());
-            else
-                fixed.setPointSizeF(font.pointSizeF());
-            fixed.setWeight(font.weight());
-            return fixed;
-        }
-    }
-    return font;
+    if (hasTabularDigits(font))
+        return font;
+    const QFont general = resized(QFontDatabase::systemFont(QFontDatabase::GeneralFont), font);
+    if (hasTabularDigits(general))
+        return general;
+    return resized(QFontDatabase::systemFont(QFontDatabase::FixedFont), font);
 }
 
 double width(const QString &text, const QFont &font)
@@ -73,14 +94,38 @@ QStringList wrap(const QString &text, const QFont &font, double width, int maxim
     return lines;
 }
 
-void drawLine(QPainter &painter, const QRectF &rect, const QString &text, const QFont &font, const QColor &color,
-              Qt::Alignment horizontal)
+Line fitLine(const QString &text, const QFont &font, double width, Cut cut)
 {
+    if (QFontMetricsF(font).horizontalAdvance(text) <= width)
+        return {text, font};
+    QFont tight = font;
+    tight.setLetterSpacing(QFont::PercentageSpacing, tightestSpacing);
+    if (QFontMetricsF(tight).horizontalAdvance(text) <= width)
+        return {text, tight};
+
+    const QFontMetricsF metrics(font);
+    const QString trimmed = text.trimmed();
+    const qsizetype space = trimmed.lastIndexOf(QLatin1Char(' '));
+    if (cut == Cut::beforeLastWord && space > 0) {
+        const QString last = trimmed.mid(space);
+        const double room = width - metrics.horizontalAdvance(last);
+        const QString head = metrics.elidedText(trimmed.left(space), Qt::ElideRight, room);
+        // Only a head that keeps at least a letter before its ellipsis is
+        // worth showing; otherwise the line is cut at its end as usual.
+        if (head.size() > 1)
+            return {head + last, font};
+    }
+    return {metrics.elidedText(text, Qt::ElideRight, width), font};
+}
+
+void drawLine(QPainter &painter, const QRectF &rect, const QString &text, const QFont &font, const QColor &color,
+              Qt::Alignment horizontal, Cut cut)
+{
+    const Line line = fitLine(text, font, rect.width(), cut);
     painter.save();
-    painter.setFont(font);
+    painter.setFont(line.font);
     painter.setPen(color);
-    const QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, rect.width());
-    painter.drawText(rect, int(horizontal | Qt::AlignVCenter) | Qt::TextSingleLine, shown);
+    painter.drawText(rect, int(horizontal | Qt::AlignVCenter) | Qt::TextSingleLine, line.text);
     painter.restore();
 }
 

@@ -5,7 +5,8 @@
 #include <vector>
 
 // Full-screen screens as a test sets them; none means "cannot tell".
-// activate() reports an activation to the observers at once.
+// activate(), changeFullscreenState() and restack() report to their
+// observers at once.
 class FakeWindowServer final : public WindowServer {
 public:
     std::optional<QSet<QString>> fullscreenDisplayIdentifiers() override
@@ -13,20 +14,28 @@ public:
         ++fullscreenQueries;
         return fullscreen;
     }
-    void observeActivation(Handler handler) override { m_handlers.push_back(std::move(handler)); }
+    void observeActivation(Handler handler) override { m_activationHandlers.push_back(std::move(handler)); }
+    void observeFullscreenStates(Handler handler) override { m_fullscreenHandlers.push_back(std::move(handler)); }
+    void observeStacking(Handler handler) override { m_stackingHandlers.push_back(std::move(handler)); }
     bool hasCompositor() override { return compositor; }
 
-    void activate()
-    {
-        const auto handlers = m_handlers;
-        for (const Handler &handler : handlers)
-            handler();
-    }
+    void activate() { report(m_activationHandlers); }
+    void changeFullscreenState() { report(m_fullscreenHandlers); }
+    void restack() { report(m_stackingHandlers); }
 
     std::optional<QSet<QString>> fullscreen = QSet<QString>();
     bool compositor = true;
     int fullscreenQueries = 0;
 
 private:
-    std::vector<Handler> m_handlers;
+    static void report(const std::vector<Handler> &handlers)
+    {
+        const auto copy = handlers;
+        for (const Handler &handler : copy)
+            handler();
+    }
+
+    std::vector<Handler> m_activationHandlers;
+    std::vector<Handler> m_fullscreenHandlers;
+    std::vector<Handler> m_stackingHandlers;
 };

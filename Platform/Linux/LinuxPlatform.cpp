@@ -64,6 +64,8 @@ class InertWindowServer final : public WindowServer {
 public:
     std::optional<QSet<QString>> fullscreenDisplayIdentifiers() override { return std::nullopt; }
     void observeActivation(Handler) override {}
+    void observeFullscreenStates(Handler) override {}
+    void observeStacking(Handler) override {}
     bool hasCompositor() override { return false; }
 };
 

@@ -32,32 +32,110 @@ X11WindowServer::~X11WindowServer()
         m_x11.removeEventHandler(m_events);
 }
 
+void X11WindowServer::listenOnRoot(uint32_t events)
+{
+    if ((m_rootEvents | events) == m_rootEvents)
+        return;
+    m_rootEvents |= events;
+    // Property changes and the structure of the root's children come to
+    // every client that asks. Waiting for the server to take the selection
+    // means no change made after an observation starts can be missed.
+    free(xcb_request_check(m_x11.connection(),
+                           xcb_change_window_attributes_checked(m_x11.connection(), m_x11.root(), XCB_CW_EVENT_MASK, &m_rootEvents)));
+    if (!m_events)
+        m_events = m_x11.addEventHandler([this](const xcb_generic_event_t &event) { handle(event); });
+}
+
 void X11WindowServer::observeActivation(Handler handler)
 {
-    if (!m_events) {
-        // Property changes of the root window come to every client that asks;
-        // the window manager sets both properties there. Waiting for the
-        // server to take the selection means no change made after this call
-        // returns can be missed.
-        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        free(xcb_request_check(m_x11.connection(),
-                               xcb_change_window_attributes_checked(m_x11.connection(), m_x11.root(), XCB_CW_EVENT_MASK, &events)));
-        m_events = m_x11.addEventHandler([this](const xcb_generic_event_t &event) { handle(event); });
-    }
+    listenOnRoot(XCB_EVENT_MASK_PROPERTY_CHANGE);
     m_activationHandlers.push_back(std::move(handler));
 }
 
+void X11WindowServer::observeFullscreenStates(Handler handler)
+{
+    // The client list and the active window say which windows to follow.
+    listenOnRoot(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    m_fullscreenHandlers.push_back(std::move(handler));
+    followClientStates();
+    // As on the root: once the server has taken the selections, no state
+    // change made after this call returns can be missed.
+    free(xcb_get_input_focus_reply(m_x11.connection(), xcb_get_input_focus(m_x11.connection()), nullptr));
+}
+
+void X11WindowServer::observeStacking(Handler handler)
+{
+    listenOnRoot(XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
+    m_stackingHandlers.push_back(std::move(handler));
+}
+
+void X11WindowServer::followClientStates()
+{
+    xcb_ewmh_connection_t &ewmh = m_x11.ewmh();
+    const int screen = m_x11.screenNumber();
+    QList<xcb_window_t> windows;
+    xcb_ewmh_get_windows_reply_t clients;
+    if (xcb_ewmh_get_client_list_reply(&ewmh, xcb_ewmh_get_client_list(&ewmh, screen), &clients, nullptr)) {
+        windows.append(QList<xcb_window_t>(clients.windows, clients.windows + clients.windows_len));
+        xcb_ewmh_get_windows_reply_wipe(&clients);
+    }
+    if (xcb_window_t active = XCB_NONE; xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, screen), &active, nullptr))
+        windows.append(active);
+    // Selecting again is harmless; a window gone meanwhile only earns an
+    // error event, which the handler ignores.
+    const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    for (xcb_window_t window : std::as_const(windows)) {
+        if (window != XCB_NONE && window != m_x11.root())
+            xcb_change_window_attributes(m_x11.connection(), window, XCB_CW_EVENT_MASK, &events);
+    }
+    xcb_flush(m_x11.connection());
+}
+
+namespace {
+
+void notify(const std::vector<WindowServer::Handler> &handlers)
+{
+    // A handler may add handlers; walk a copy.
+    const auto copy = handlers;
+    for (const WindowServer::Handler &handler : copy)
+        handler();
+}
+
+} // namespace
+
 void X11WindowServer::handle(const xcb_generic_event_t &event)
 {
-    if ((event.response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
-        return;
-    const auto &change = reinterpret_cast<const xcb_property_notify_event_t &>(event);
     const xcb_ewmh_connection_t &ewmh = m_x11.ewmh();
-    if (change.window != m_x11.root() || (change.atom != ewmh._NET_ACTIVE_WINDOW && change.atom != ewmh._NET_CURRENT_DESKTOP))
+    switch (event.response_type & 0x7f) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto &change = reinterpret_cast<const xcb_property_notify_event_t &>(event);
+        if (change.window != m_x11.root()) {
+            if (change.atom == ewmh._NET_WM_STATE)
+                notify(m_fullscreenHandlers);
+            return;
+        }
+        const bool activation = change.atom == ewmh._NET_ACTIVE_WINDOW || change.atom == ewmh._NET_CURRENT_DESKTOP;
+        if (!m_fullscreenHandlers.empty() && (change.atom == ewmh._NET_ACTIVE_WINDOW || change.atom == ewmh._NET_CLIENT_LIST))
+            followClientStates();
+        if (activation)
+            notify(m_activationHandlers);
         return;
-    const auto handlers = m_activationHandlers;
-    for (const Handler &handler : handlers)
-        handler();
+    }
+    case XCB_MAP_NOTIFY: {
+        const auto &map = reinterpret_cast<const xcb_map_notify_event_t &>(event);
+        if (map.event == m_x11.root() && !map.override_redirect)
+            notify(m_stackingHandlers);
+        return;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto &configure = reinterpret_cast<const xcb_configure_notify_event_t &>(event);
+        if (configure.event == m_x11.root() && !configure.override_redirect)
+            notify(m_stackingHandlers);
+        return;
+    }
+    default:
+        return;
+    }
 }
 
 bool X11WindowServer::hasCompositor()

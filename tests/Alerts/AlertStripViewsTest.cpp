@@ -1,4 +1,5 @@
 #include "Alerts/AlertStripViews.h"
+#include "Shared/Typography.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,17 @@ TEST(AlertCompactContent, LeftGroupHasSymbolColumnThenTitle)
     EXPECT_DOUBLE_EQ(layout.title->rect.left(), 36);
     EXPECT_DOUBLE_EQ(layout.title->rect.width(), 112 - 4 - 18 - 6);
     EXPECT_DOUBLE_EQ(layout.title->rect.center().y(), notchHeight / 2);
+}
+
+TEST(AlertCompactContent, AnOverlongTitleKeepsItsStateWord)
+{
+    NotchAlert alert = volumeAlert(124, std::nullopt);
+    alert.title = QStringLiteral("Microfone do headset USB ligado");
+    const auto layout = AlertCompactContent::layout(alert, stripSize, notchHeight);
+    ASSERT_TRUE(layout.title);
+    EXPECT_TRUE(layout.title->text.startsWith(QStringLiteral("Micro"))) << layout.title->text.toStdString();
+    EXPECT_TRUE(layout.title->text.endsWith(QStringLiteral("\u2026 ligado"))) << layout.title->text.toStdString();
+    EXPECT_LE(Typography::width(layout.title->text, layout.title->font), layout.title->rect.width());
 }
 
 TEST(AlertCompactContent, TrailingTextColour)

@@ -126,6 +126,21 @@ TEST_F(NotchManagerTest, FullScreenSuppressesThePanelsOfItsScreens)
     EXPECT_EQ(suppressed(), QList<bool>({false, false}));
 }
 
+TEST_F(NotchManagerTest, AWindowEnteringOrLeavingFullScreenByItselfIsCheckedAtOnce)
+{
+    platform.windowServer.fullscreenQueries = 0;
+    platform.windowServer.fullscreen = QSet<QString>{QStringLiteral("HDMI-1")};
+    platform.windowServer.changeFullscreenState();
+    EXPECT_EQ(suppressed(), QList<bool>({false, true}));
+
+    platform.windowServer.fullscreen = QSet<QString>();
+    platform.windowServer.changeFullscreenState();
+    EXPECT_EQ(suppressed(), QList<bool>({false, false}));
+    // The window has settled its own state: no second look later.
+    platform.scheduler.advance(5);
+    EXPECT_EQ(platform.windowServer.fullscreenQueries, 2);
+}
+
 TEST_F(NotchManagerTest, TurningFullScreenHidingOffLiftsTheSuppression)
 {
     platform.windowServer.fullscreen = QSet<QString>{QStringLiteral("HDMI-1")};

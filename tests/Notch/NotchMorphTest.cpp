@@ -13,30 +13,6 @@ NotchMorph morph(const NotchGeometry &from, const NotchGeometry &to, std::option
     return NotchMorph{from, to, start, hardwareNotch};
 }
 
-TEST(NotchMorph, SpringsDerivedFromResponseAndDamping)
-{
-    const struct {
-        const Spring &spring;
-        double decay, angularFrequency, sineCoefficient;
-    } rows[] = {
-        {NotchMorph::growingHeight, 12.566370614359172, 7.456446441340771, 1.6853028735896838},
-        {NotchMorph::growingWidth, 8.545132017764239, 9.21381512818714, 0.9274260335029679},
-        {NotchMorph::shrinkingWidth, 13.763167815726714, 5.863084937882807, 2.3474276701672125},
-        {NotchMorph::shrinkingHeight, 14.21196676623954, 4.671247579393184, 3.0424349222966547},
-    };
-    for (const auto &row : rows) {
-        EXPECT_NEAR(row.spring.decay(), row.decay, 1e-9);
-        EXPECT_NEAR(row.spring.angularFrequency(), row.angularFrequency, 1e-9);
-        EXPECT_NEAR(row.spring.sineCoefficient(), row.sineCoefficient, 1e-9);
-
-        // Released from rest: no jump and no initial speed.
-        EXPECT_EQ(row.spring.factor(0), 0);
-        EXPECT_EQ(row.spring.factor(-1), 0);
-        EXPECT_LT(row.spring.factor(0.001), 1e-3);
-        EXPECT_NEAR(row.spring.factor(2), 1, 1e-6);
-    }
-}
-
 TEST(NotchMorph, DirectionAndDuration)
 {
     const struct {

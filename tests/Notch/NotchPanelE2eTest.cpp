@@ -19,11 +19,15 @@ protected:
         ASSERT_TRUE(bus.isRunning());
         ASSERT_TRUE(display.isRunning());
         ASSERT_TRUE(desktopClient.isConnected());
+        beforeLaunch();
         quib.environment().insert(QStringLiteral("DISPLAY"), display.name());
         quib.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         app = std::make_unique<RunningQuib>(quib);
         ASSERT_TRUE(app->waitUntilReady(observer));
     }
+
+    // What the desktop shows before the app starts.
+    virtual void beforeLaunch() {}
 
     PrivateBus bus;
     QDBusConnection observer = bus.connect(QStringLiteral("observer"));
@@ -31,6 +35,15 @@ protected:
     NotchDesktop desktopClient{display.name(), desktop};
     QuibProcess quib;
     std::unique_ptr<RunningQuib> app;
+};
+
+// A window that is already the active one when the app starts, so nothing
+// but its own state changes afterwards.
+class NotchPanelWithActiveWindowE2eTest : public NotchPanelE2eTest {
+protected:
+    void beforeLaunch() override { window = desktopClient.showWindow(QRect(100, 600, 200, 100), NotchDesktop::Shade::black); }
+
+    xcb_window_t window = XCB_NONE;
 };
 
 } // namespace
@@ -56,4 +69,22 @@ TEST_F(NotchPanelE2eTest, FullScreenWindowHidesTheNotchOfItsScreen)
     EXPECT_TRUE(waitUntil([&] { return desktopClient.notchBounds().top() > 0 || desktopClient.notchBounds().isEmpty(); }, 5000));
     // Only the window is left to see.
     EXPECT_EQ(desktopClient.notchBounds(), QRect(100, 600, 200, 100).intersected(QRect(0, 0, desktop.width(), 400)));
+}
+
+TEST_F(NotchPanelWithActiveWindowE2eTest, ActiveWindowGoingFullScreenByItselfHidesTheNotchUntilItLeaves)
+{
+    ASSERT_TRUE(desktopClient.waitForNotch(QSize(190, 32)));
+    desktopClient.setFullScreen(window, true);
+    EXPECT_TRUE(waitUntil([&] { return desktopClient.notchBounds().top() > 0 || desktopClient.notchBounds().isEmpty(); }, 5000));
+    desktopClient.setFullScreen(window, false);
+    EXPECT_TRUE(desktopClient.waitForNotch(QSize(190, 32)));
+}
+
+TEST_F(NotchPanelE2eTest, WindowMappedLaterOverTheNotchLeavesItInFront)
+{
+    ASSERT_TRUE(desktopClient.waitForNotch(QSize(190, 32)));
+    // A white window hides the notch from the screenshot wherever it covers
+    // it.
+    desktopClient.showWindow(QRect(340, 0, 600, 300), NotchDesktop::Shade::white);
+    EXPECT_TRUE(desktopClient.waitForNotch(QSize(190, 32))) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
 }

@@ -362,6 +362,72 @@ TEST_F(X11ComponentTest, ActivationsAndDesktopSwitchesAreReported)
     EXPECT_EQ(activations, 3);
 }
 
+TEST_F(X11ComponentTest, WindowsEnteringAndLeavingFullScreenByThemselvesAreReported)
+{
+    X11WindowServer windows(*app);
+    const xcb_window_t normal = createWindow({10, 10, 300, 200});
+    const xcb_window_t browser = createWindow({0, 0, 1280, 800});
+    setWindows(browser, {normal, browser});
+    int activations = 0;
+    int changes = 0;
+    windows.observeActivation([&] { ++activations; });
+    windows.observeFullscreenStates([&] { ++changes; });
+    const xcb_atom_t fullscreen = other->ewmh()._NET_WM_STATE_FULLSCREEN;
+
+    // The active window goes full screen and back, with no activation.
+    setState(browser, {fullscreen});
+    EXPECT_TRUE(waitUntil([&] { return changes == 1; }));
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>{"screen"});
+    setState(browser, {});
+    EXPECT_TRUE(waitUntil([&] { return changes == 2; }));
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>());
+    EXPECT_EQ(activations, 0);
+
+    // A window that appears later is followed once it is listed.
+    const xcb_window_t player = createWindow({0, 0, 640, 400});
+    setWindows(player, {normal, browser, player});
+    ASSERT_TRUE(waitUntil([&] { return activations == 1; }));
+    setState(player, {fullscreen});
+    EXPECT_TRUE(waitUntil([&] { return changes == 3; }));
+    EXPECT_EQ(windows.fullscreenDisplayIdentifiers(), QSet<QString>{"screen"});
+
+    // Other properties of a client are no state change: the next state
+    // change is the fourth report.
+    xcb_ewmh_set_wm_name(&other->ewmh(), player, 5, "Video");
+    setState(player, {});
+    EXPECT_TRUE(waitUntil([&] { return changes >= 4; }));
+    EXPECT_EQ(changes, 4);
+}
+
+TEST_F(X11ComponentTest, ManagedWindowsMappedOrRestackedAreReportedButOverrideRedirectOnesAreNot)
+{
+    X11WindowServer windows(*app);
+    int restacks = 0;
+    windows.observeStacking([&] { ++restacks; });
+
+    const xcb_window_t below = createWindow({0, 0, 400, 300});
+    EXPECT_TRUE(waitUntil([&] { return restacks == 1; }));
+    createWindow({100, 0, 400, 300});
+    EXPECT_TRUE(waitUntil([&] { return restacks == 2; }));
+
+    // Another program's overlay maps and raises itself: not reported.
+    xcb_connection_t *c = other->connection();
+    const xcb_window_t overlay = xcb_generate_id(c);
+    const uint32_t overrideRedirect = 1;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, overlay, other->root(), 0, 0, 100, 30, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                      XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+    xcb_map_window(c, overlay);
+    const uint32_t raise = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(c, overlay, XCB_CONFIG_WINDOW_STACK_MODE, &raise);
+    sync(c);
+
+    // Raising a managed window is: it is the third report.
+    xcb_configure_window(c, below, XCB_CONFIG_WINDOW_STACK_MODE, &raise);
+    sync(c);
+    EXPECT_TRUE(waitUntil([&] { return restacks >= 3; }));
+    EXPECT_EQ(restacks, 3);
+}
+
 TEST_F(X11ComponentTest, CompositorIsTheOwnerOfTheCompositingSelection)
 {
     X11WindowServer windows(*app);

@@ -30,16 +30,30 @@ NotchDesktop::~NotchDesktop()
 
 void NotchDesktop::showFullScreenWindow()
 {
+    showWindow(QRect(100, 600, 200, 100), Shade::black, true);
+}
+
+xcb_window_t NotchDesktop::showWindow(const QRect &frame, Shade shade, bool fullScreen)
+{
     xcb_connection_t *c = m_connection.get();
     const xcb_window_t window = xcb_generate_id(c);
-    const uint32_t grey = m_screen->black_pixel;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, m_screen->root, 100, 600, 200, 100, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, &grey);
-    xcb_atom_t fullscreen = m_ewmh._NET_WM_STATE_FULLSCREEN;
-    xcb_ewmh_set_wm_state(&m_ewmh, window, 1, &fullscreen);
+    const uint32_t pixel = shade == Shade::black ? m_screen->black_pixel : m_screen->white_pixel;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, m_screen->root, frame.x(), frame.y(), frame.width(), frame.height(), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, &pixel);
+    if (fullScreen)
+        setFullScreen(window, true);
     xcb_map_window(c, window);
-    xcb_ewmh_set_client_list(&m_ewmh, 0, 1, const_cast<xcb_window_t *>(&window));
+    m_clients.append(window);
+    xcb_ewmh_set_client_list(&m_ewmh, 0, m_clients.size(), m_clients.data());
     xcb_ewmh_set_active_window(&m_ewmh, 0, window);
+    sync();
+    return window;
+}
+
+void NotchDesktop::setFullScreen(xcb_window_t window, bool fullScreen)
+{
+    xcb_atom_t state = m_ewmh._NET_WM_STATE_FULLSCREEN;
+    xcb_ewmh_set_wm_state(&m_ewmh, window, fullScreen ? 1 : 0, &state);
     sync();
 }
 

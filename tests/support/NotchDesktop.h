@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -22,10 +23,19 @@ public:
 
     bool isConnected() const { return m_screen != nullptr; }
 
+    enum class Shade { black, white };
+
     // A small window that says it is full screen, made the active one: the
     // notch's screen then shows a full-screen window, while the window
     // itself stays clear of the notch.
     void showFullScreenWindow();
+    // Maps a window of another program at `frame`, filled with `shade`,
+    // lists it among the clients and makes it the active one. A white window
+    // hides what it covers from notchBounds().
+    xcb_window_t showWindow(const QRect &frame, Shade shade, bool fullScreen = false);
+    // Sets or clears the window's full-screen state, as a program does by
+    // itself (no other window becomes active).
+    void setFullScreen(xcb_window_t window, bool fullScreen);
 
     // A screenshot of the root window; a null image when it fails.
     QImage screenshot() const;
@@ -48,4 +58,5 @@ private:
     xcb_screen_t *m_screen = nullptr;
     xcb_ewmh_connection_t m_ewmh{};
     QRect m_last;
+    QList<xcb_window_t> m_clients;
 };
