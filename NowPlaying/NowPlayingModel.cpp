@@ -109,9 +109,10 @@ void NowPlayingModel::handle(const QJsonObject &message)
         const std::optional<double> timestamp = finiteNumber(message.value(u"timestamp"));
         const std::optional<QDateTime> date = timestamp ? EpochTime::fromSeconds(*timestamp) : std::nullopt;
         const MonotonicTime stamp = date ? m_scheduler.monotonicAt(*date) : now;
-        // A pause report that is not newer than what we hold describes the
-        // past: keep the position where it visibly is.
-        if (!playing && m_snapshotDate.value().secondsTo(stamp) <= staleReportWindow) {
+        // A pause report that is not newer than the position we hold
+        // describes the past: keep the position where it visibly is. Before
+        // any position is known there is nothing for it to be older than.
+        if (!playing && m_hasSnapshot && m_snapshotDate.value().secondsTo(stamp) <= staleReportWindow) {
             if (m_isPlaying) {
                 m_elapsedSnapshot = NowPlayingModel::elapsed(now);
                 m_snapshotDate = now;
@@ -119,6 +120,7 @@ void NowPlayingModel::handle(const QJsonObject &message)
         } else {
             m_elapsedSnapshot = *elapsed;
             m_snapshotDate = stamp;
+            m_hasSnapshot = true;
         }
     }
 
@@ -226,6 +228,7 @@ void NowPlayingModel::seek(double seconds)
 {
     m_elapsedSnapshot = seconds;
     m_snapshotDate = m_scheduler.monotonicNow();
+    m_hasSnapshot = true;
     // QString::number ignores the user's locale: the bridge reads a point.
     send(QStringLiteral("seek ") + QString::number(seconds, 'f', 3));
 }

@@ -155,6 +155,9 @@ private:
     // On the monotonic clock: the extrapolation measures a duration.
     QProperty<MonotonicTime> m_snapshotDate;
     QProperty<double> m_rate{1.0};
+    // A report or a seek has set the position: only then can a pause report
+    // be older than it.
+    bool m_hasSnapshot = false;
 
     std::unique_ptr<MediaBridgeProcess> m_bridge;
     Delay m_idleWork;

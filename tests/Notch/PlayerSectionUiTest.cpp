@@ -261,6 +261,14 @@ TEST_F(PlayerSectionUi, TimeRowTicksOnlyWhilePlaying)
     EXPECT_FALSE(section->timeRow()->isTicking());
 }
 
+TEST_F(PlayerSectionUi, APlayerPausedWhenTheAppStartsShowsItsPosition)
+{
+    // The first report of the fresh model, from a player paused at 1:23.
+    report(false, 200, 83);
+    EXPECT_EQ(section->timeRow()->content().elapsedText, QStringLiteral("1:23"));
+    EXPECT_EQ(section->timeRow()->content().remainingText, QStringLiteral("-1:57"));
+}
+
 TEST_F(PlayerSectionUi, ANewSongCrossFadesItsTextsAndStartsANewMarquee)
 {
     report(true, 200, 0, QStringLiteral("Primeira"));

@@ -171,6 +171,49 @@ TEST_F(NowPlayingModelTest, APauseReportNotNewerThanTheSnapshotIsStale)
     EXPECT_DOUBLE_EQ(position(), 30.3);
 }
 
+TEST_F(NowPlayingModelTest, AFirstPauseReportIsNeverStale)
+{
+    // A player already paused when the app starts: its first report comes
+    // within moments of the model's creation and must show where it stands.
+    struct Case {
+        const char *name;
+        double delay; // from the model's creation to the report
+        std::optional<double> stampOffset; // the report's timestamp from then
+    };
+    const QList<Case> cases{
+        {"at once", 0, 0.0},
+        {"a fifth of a second later", 0.2, 0.0},
+        {"sampled before it arrived", 0.3, -0.2},
+        {"without a timestamp", 0.1, std::nullopt},
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        NowPlayingModel fresh(scheduler, workspace, windowServer, [](std::function<void()>) {});
+        scheduler.advance(testCase.delay);
+        QJsonObject report{{"playing", 0}, {"title", "Song"}, {"duration", 200}, {"elapsed", 83}, {"pid", playerPid}};
+        if (testCase.stampOffset)
+            report.insert(QStringLiteral("timestamp"), stamp(*testCase.stampOffset));
+        fresh.handle(state(report));
+        EXPECT_FALSE(fresh.isPlaying());
+        EXPECT_DOUBLE_EQ(fresh.elapsed(scheduler.monotonicNow()), 83);
+        scheduler.advance(5);
+        EXPECT_DOUBLE_EQ(fresh.elapsed(scheduler.monotonicNow()), 83) << "held while paused";
+
+        // Once the model holds that position, a pause report no newer than
+        // it is stale again.
+        fresh.handle(state({{"playing", 0}, {"title", "Song"}, {"elapsed", 1}, {"timestamp", stamp(-10)}}));
+        EXPECT_DOUBLE_EQ(fresh.elapsed(scheduler.monotonicNow()), 83);
+    }
+}
+
+TEST_F(NowPlayingModelTest, APauseReportRightAfterASeekIsStale)
+{
+    model.seek(40);
+    scheduler.advance(0.2);
+    model.handle(state({{"playing", 0}, {"title", "Song"}, {"elapsed", 12}, {"timestamp", stamp()}}));
+    EXPECT_DOUBLE_EQ(position(), 40) << "the seek set the position the report is older than";
+}
+
 TEST_F(NowPlayingModelTest, APauseReportNewerThanTheSnapshotIsUsed)
 {
     model.handle(state({{"playing", 1}, {"title", "Song"}, {"elapsed", 30}, {"timestamp", stamp()}}));
