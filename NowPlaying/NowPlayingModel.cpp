@@ -57,15 +57,15 @@ NowPlayingModel::NowPlayingModel(Scheduler &scheduler, Workspace &workspace, Win
 
 NowPlayingModel::~NowPlayingModel() = default;
 
-std::optional<QString> NowPlayingModel::sourceFilter(MediaSource source)
+std::optional<QStringList> NowPlayingModel::sourceFilter(MediaSource source)
 {
     switch (source) {
     case MediaSource::any:
         return std::nullopt;
     case MediaSource::spotify:
-        return ApplicationIdentifiers::desktopIdentifier(QStringLiteral("com.spotify.client"));
+        return ApplicationIdentifiers::desktopIdentifiers(QStringLiteral("com.spotify.client"));
     case MediaSource::music:
-        return ApplicationIdentifiers::desktopIdentifier(QStringLiteral("com.apple.Music"));
+        return ApplicationIdentifiers::desktopIdentifiers(QStringLiteral("com.apple.Music"));
     }
     return std::nullopt;
 }
@@ -149,7 +149,7 @@ void NowPlayingModel::handle(const QJsonObject &message)
     updateActivity();
 }
 
-void NowPlayingModel::setSourceFilter(const std::optional<QString> &filter)
+void NowPlayingModel::setSourceFilter(const std::optional<QStringList> &filter)
 {
     if (filter == m_sourceFilter.value())
         return;
@@ -161,8 +161,11 @@ bool NowPlayingModel::hasMedia() const
 {
     if (m_title.value().isEmpty())
         return false;
-    const std::optional<QString> filter = m_sourceFilter.value();
-    return !filter || m_bundleIdentifier.value() == filter;
+    const std::optional<QStringList> filter = m_sourceFilter.value();
+    if (!filter)
+        return true;
+    const std::optional<QString> source = m_bundleIdentifier.value();
+    return source && filter->contains(*source);
 }
 
 double NowPlayingModel::elapsed(MonotonicTime date) const

@@ -319,7 +319,7 @@ TEST_F(NowPlayingModelTest, TheStripGoesIdleAfterPlaybackStops)
 TEST_F(NowPlayingModelTest, ASourceOutsideTheFilterKeepsPlayingButHasNoMedia)
 {
     model.handle(playing(QStringLiteral("Song")));
-    model.setSourceFilter(QStringLiteral("org.gnome.Music"));
+    model.setSourceFilter(QStringList{QStringLiteral("org.gnome.Music")});
     EXPECT_FALSE(model.hasMedia());
     scheduler.advance(10);
     EXPECT_TRUE(model.isActive()) << "the deactivation found the player still playing";
@@ -337,7 +337,7 @@ TEST_F(NowPlayingModelTest, OnlyAChangedSourceFilterRunsTheActivityUpdate)
     model.handle(playing(QStringLiteral("Song")));
     model.handle(state({{"playing", 0}, {"title", "Song"}, {"pid", playerPid}}));
     scheduler.advance(2);
-    model.setSourceFilter(QStringLiteral("spotify")); // changed: the wait starts again
+    model.setSourceFilter(QStringList{QStringLiteral("spotify")}); // changed: the wait starts again
     scheduler.advance(1);
     EXPECT_TRUE(model.isActive());
     scheduler.advance(2);
@@ -451,11 +451,34 @@ TEST_F(NowPlayingModelTest, FollowsWhetherTheSourceIsFrontmost)
     EXPECT_FALSE(model.sourceIsFrontmost());
 }
 
-TEST_F(NowPlayingModelTest, SourceFiltersOfTheMediaSourceSetting)
+TEST_F(NowPlayingModelTest, SourceFiltersOfTheMediaSourceSettingAcceptEveryPackagingOfTheApplication)
 {
-    EXPECT_EQ(NowPlayingModel::sourceFilter(MediaSource::any), std::nullopt);
-    EXPECT_EQ(NowPlayingModel::sourceFilter(MediaSource::spotify), u"spotify");
-    EXPECT_EQ(NowPlayingModel::sourceFilter(MediaSource::music), u"org.gnome.Music");
+    struct Case {
+        MediaSource source;
+        const char *player; // the playing application's desktop id
+        bool hasMedia;
+    };
+    const Case cases[] = {
+        {MediaSource::spotify, "spotify", true},
+        {MediaSource::spotify, "com.spotify.Client", true}, // Flatpak
+        {MediaSource::spotify, "spotify_spotify", true}, // Snap
+        {MediaSource::spotify, "com.spotify.client", false}, // desktop ids compare exactly
+        {MediaSource::spotify, "org.gnome.Music", false},
+        {MediaSource::spotify, "org.example.Player", false},
+        {MediaSource::music, "org.gnome.Music", true},
+        {MediaSource::music, "spotify", false},
+        {MediaSource::music, "com.spotify.Client", false},
+        {MediaSource::any, "org.example.Player", true},
+        {MediaSource::any, "spotify_spotify", true},
+    };
+    qint64 pid = 5000;
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.player);
+        workspace.addApplication(++pid, 1, QString::fromLatin1(testCase.player));
+        model.setSourceFilter(NowPlayingModel::sourceFilter(testCase.source));
+        model.handle(state({{"playing", 1}, {"title", "Song"}, {"pid", pid}}));
+        EXPECT_EQ(model.hasMedia(), testCase.hasMedia) << "source setting " << int(testCase.source);
+    }
 }
 
 TEST(NowPlayingArtwork, TintsFromTheAverageColour)
