@@ -11,11 +11,10 @@ PeekContent::PeekContent(NotchViewModel &viewModel, QGraphicsItem *parent)
     : QGraphicsObject(parent)
     , m_viewModel(viewModel)
     , m_strip(new CompactNotchContent(viewModel, this))
-    , m_line(new MarqueeText(viewModel.app().services().scheduler, this))
+    , m_line(new MarqueeText(viewModel.app().services().scheduler, Qt::AlignCenter, this))
 {
     // Empty areas take clicks too.
     setAcceptedMouseButtons(Qt::LeftButton);
-    m_line->setAlignment(Qt::AlignCenter);
     AppModel &app = viewModel.app();
     // Every input is read on each evaluation (a binding whose reads change
     // between evaluations trips Qt 6.4).

@@ -51,6 +51,12 @@ MarqueeText::StyledText titleLine(const QString &text)
     return {MarqueeText::Run{text, titleFont(), Qt::white}};
 }
 
+// The title starts at the leading edge of the text column, like the artist.
+MarqueeText *newTitle(Scheduler &scheduler, QGraphicsItem *parent)
+{
+    return new MarqueeText(scheduler, Qt::AlignLeading, parent);
+}
+
 } // namespace
 
 CopyButton::CopyButton(AppModel &app, double size, QGraphicsItem *parent)
@@ -145,7 +151,7 @@ PlayerSection::PlayerSection(AppModel &app, QGraphicsItem *parent)
     m_artwork->setCornerRadius(artworkCornerRadius);
     // Clicks on the square go to the button around it.
     m_artwork->setAcceptedMouseButtons(Qt::NoButton);
-    m_title = new MarqueeText(scheduler, this);
+    m_title = newTitle(scheduler, this);
     m_waveform = new WaveformView(scheduler, this);
 
     m_controls = new Holder(this);
@@ -239,7 +245,7 @@ void PlayerSection::apply(const Inputs &previous)
     if (inputs.title != previous.title) {
         delete m_leavingTitle;
         m_leavingTitle = m_title;
-        m_title = new MarqueeText(m_app.services().scheduler, this);
+        m_title = newTitle(m_app.services().scheduler, this);
         m_title->setOpacity(0);
         m_previousArtist = previous.hasMedia ? previous.artist : QStringLiteral("Dê play em algum app");
         m_textChange.start();

@@ -57,15 +57,15 @@ NowPlayingModel::NowPlayingModel(Scheduler &scheduler, Workspace &workspace, Win
 
 NowPlayingModel::~NowPlayingModel() = default;
 
-std::optional<QString> NowPlayingModel::sourceFilter(MediaSource source)
+std::optional<QStringList> NowPlayingModel::sourceFilter(MediaSource source)
 {
     switch (source) {
     case MediaSource::any:
         return std::nullopt;
     case MediaSource::spotify:
-        return ApplicationIdentifiers::desktopIdentifier(QStringLiteral("com.spotify.client"));
+        return ApplicationIdentifiers::desktopIdentifiers(QStringLiteral("com.spotify.client"));
     case MediaSource::music:
-        return ApplicationIdentifiers::desktopIdentifier(QStringLiteral("com.apple.Music"));
+        return ApplicationIdentifiers::desktopIdentifiers(QStringLiteral("com.apple.Music"));
     }
     return std::nullopt;
 }
@@ -109,9 +109,10 @@ void NowPlayingModel::handle(const QJsonObject &message)
         const std::optional<double> timestamp = finiteNumber(message.value(u"timestamp"));
         const std::optional<QDateTime> date = timestamp ? EpochTime::fromSeconds(*timestamp) : std::nullopt;
         const MonotonicTime stamp = date ? m_scheduler.monotonicAt(*date) : now;
-        // A pause report that is not newer than what we hold describes the
-        // past: keep the position where it visibly is.
-        if (!playing && m_snapshotDate.value().secondsTo(stamp) <= staleReportWindow) {
+        // A pause report that is not newer than the position we hold
+        // describes the past: keep the position where it visibly is. Before
+        // any position is known there is nothing for it to be older than.
+        if (!playing && m_hasSnapshot && m_snapshotDate.value().secondsTo(stamp) <= staleReportWindow) {
             if (m_isPlaying) {
                 m_elapsedSnapshot = NowPlayingModel::elapsed(now);
                 m_snapshotDate = now;
@@ -119,6 +120,7 @@ void NowPlayingModel::handle(const QJsonObject &message)
         } else {
             m_elapsedSnapshot = *elapsed;
             m_snapshotDate = stamp;
+            m_hasSnapshot = true;
         }
     }
 
@@ -147,7 +149,7 @@ void NowPlayingModel::handle(const QJsonObject &message)
     updateActivity();
 }
 
-void NowPlayingModel::setSourceFilter(const std::optional<QString> &filter)
+void NowPlayingModel::setSourceFilter(const std::optional<QStringList> &filter)
 {
     if (filter == m_sourceFilter.value())
         return;
@@ -159,8 +161,11 @@ bool NowPlayingModel::hasMedia() const
 {
     if (m_title.value().isEmpty())
         return false;
-    const std::optional<QString> filter = m_sourceFilter.value();
-    return !filter || m_bundleIdentifier.value() == filter;
+    const std::optional<QStringList> filter = m_sourceFilter.value();
+    if (!filter)
+        return true;
+    const std::optional<QString> source = m_bundleIdentifier.value();
+    return source && filter->contains(*source);
 }
 
 double NowPlayingModel::elapsed(MonotonicTime date) const
@@ -226,6 +231,7 @@ void NowPlayingModel::seek(double seconds)
 {
     m_elapsedSnapshot = seconds;
     m_snapshotDate = m_scheduler.monotonicNow();
+    m_hasSnapshot = true;
     // QString::number ignores the user's locale: the bridge reads a point.
     send(QStringLiteral("seek ") + QString::number(seconds, 'f', 3));
 }

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QJsonObject>
 #include <QProperty>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -39,8 +40,8 @@ public:
     NowPlayingModel &operator=(const NowPlayingModel &) = delete;
 
     // The source filter a media-source setting stands for: none for any
-    // player, else the application's identifier.
-    static std::optional<QString> sourceFilter(MediaSource source);
+    // player, else every identifier the application has here.
+    static std::optional<QStringList> sourceFilter(MediaSource source);
 
     // Follows application activations and starts the bridge.
     void start(const MediaBridgeProcess::Files &files = MediaBridgeProcess::Files::bundled());
@@ -80,12 +81,12 @@ public:
     QBindable<double> bindableIdleDuration() { return &m_idleDuration; }
     // A change alone reschedules nothing; the next activity update uses it.
     void setIdleDuration(double seconds) { m_idleDuration = seconds; }
-    std::optional<QString> sourceFilter() const { return m_sourceFilter.value(); }
-    QBindable<std::optional<QString>> bindableSourceFilter() { return &m_sourceFilter; }
-    void setSourceFilter(const std::optional<QString> &filter);
+    std::optional<QStringList> sourceFilter() const { return m_sourceFilter.value(); }
+    QBindable<std::optional<QStringList>> bindableSourceFilter() { return &m_sourceFilter; }
+    void setSourceFilter(const std::optional<QStringList> &filter);
 
     // The title is set and, with a source filter, the playing application
-    // is the filtered one.
+    // has one of the filter's identifiers.
     bool hasMedia() const;
     // The position in seconds at `date` (monotonic clock), extrapolated from
     // the last report.
@@ -150,11 +151,14 @@ private:
     QProperty<int> m_repeatMode{0};
     QProperty<bool> m_sourceIsFrontmost{false};
     QProperty<double> m_idleDuration{3.0};
-    QProperty<std::optional<QString>> m_sourceFilter;
+    QProperty<std::optional<QStringList>> m_sourceFilter;
     QProperty<double> m_elapsedSnapshot{0};
     // On the monotonic clock: the extrapolation measures a duration.
     QProperty<MonotonicTime> m_snapshotDate;
     QProperty<double> m_rate{1.0};
+    // A report or a seek has set the position: only then can a pause report
+    // be older than it.
+    bool m_hasSnapshot = false;
 
     std::unique_ptr<MediaBridgeProcess> m_bridge;
     Delay m_idleWork;

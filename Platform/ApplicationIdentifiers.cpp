@@ -5,17 +5,23 @@
 
 namespace ApplicationIdentifiers {
 
-std::optional<QString> desktopIdentifier(const QString &macIdentifier)
+QStringList desktopIdentifiers(const QString &macIdentifier)
 {
-    static constexpr std::array<std::pair<const char *, const char *>, 2> table{{
+    // One row per desktop id; an application packaged several ways has a
+    // row for each (the distribution's package, Flatpak, Snap's
+    // `<snap>_<app>`).
+    static constexpr std::array<std::pair<const char *, const char *>, 4> table{{
         {"com.spotify.client", "spotify"},
+        {"com.spotify.client", "com.spotify.Client"},
+        {"com.spotify.client", "spotify_spotify"},
         {"com.apple.Music", "org.gnome.Music"},
     }};
+    QStringList identifiers;
     for (const auto &[mac, desktop] : table) {
         if (macIdentifier == QLatin1String(mac))
-            return QString::fromLatin1(desktop);
+            identifiers.append(QString::fromLatin1(desktop));
     }
-    return std::nullopt;
+    return identifiers;
 }
 
 } // namespace ApplicationIdentifiers

@@ -1,16 +1,17 @@
 #pragma once
 
-#include <QString>
-
-#include <optional>
+#include <QStringList>
 
 // The few applications the product names by their macOS bundle identifiers,
 // translated in this one table to the identifiers the same applications have
-// here (their desktop-entry ids).
+// here (their desktop-entry ids). One application can have several: each way
+// it is packaged (a distribution package, Flatpak, Snap) names its desktop
+// entry differently.
 namespace ApplicationIdentifiers {
 
-// The desktop-entry id for `macIdentifier` ("com.spotify.client" gives
-// "spotify"), or none when the application is not in the table.
-std::optional<QString> desktopIdentifier(const QString &macIdentifier);
+// Every desktop-entry id of the application `macIdentifier` names
+// ("com.spotify.client" gives "spotify", "com.spotify.Client" and
+// "spotify_spotify"); empty when the application is not in the table.
+QStringList desktopIdentifiers(const QString &macIdentifier);
 
 } // namespace ApplicationIdentifiers

@@ -4,6 +4,7 @@
 #include "Support/Easing.h"
 #include "Support/Spring.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -153,13 +154,27 @@ void ArtworkView::prepare(Picture &picture) const
     picture.grey = {};
     if (picture.image.isNull() || m_size.isEmpty())
         return;
-    // Scaled to fill, the excess cropped around the centre.
-    const QSize target = m_size.toSize().expandedTo(QSize(1, 1));
+    // Scaled to fill the view's device pixels, so that nothing is scaled up
+    // again when drawn; the excess cropped around the centre.
+    const QSize target = (m_size * m_devicePixelRatio).toSize().expandedTo(QSize(1, 1));
     const QImage scaled = picture.image.scaled(target, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
     const QRect crop((scaled.width() - target.width()) / 2, (scaled.height() - target.height()) / 2, target.width(), target.height());
-    const QImage filled = scaled.copy(crop);
+    QImage filled = scaled.copy(crop);
+    filled.setDevicePixelRatio(m_devicePixelRatio);
+    QImage grey = filled.convertToFormat(QImage::Format_Grayscale8);
+    grey.setDevicePixelRatio(m_devicePixelRatio);
     picture.filled = QPixmap::fromImage(filled);
-    picture.grey = QPixmap::fromImage(filled.convertToFormat(QImage::Format_Grayscale8));
+    picture.grey = QPixmap::fromImage(grey);
+}
+
+void ArtworkView::setDevicePixelRatio(qreal ratio)
+{
+    if (qFuzzyCompare(ratio, m_devicePixelRatio))
+        return;
+    m_devicePixelRatio = ratio;
+    prepare(m_current);
+    if (m_previous)
+        prepare(*m_previous);
 }
 
 void ArtworkView::drawPicture(QPainter &painter, const Picture &picture, double dim) const
@@ -187,6 +202,7 @@ void ArtworkView::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
 {
     if (m_size.isEmpty())
         return;
+    setDevicePixelRatio(painter->device() ? painter->device()->devicePixelRatioF() : 1.0);
     const QRectF rect = boundingRect();
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);

@@ -80,19 +80,23 @@ public:
 private:
     struct Picture {
         QImage image;
-        // The image scaled to fill the view, and its grey twin for dimming;
-        // made once per image and size.
+        // The image scaled to fill the view in device pixels, and its grey
+        // twin for dimming; made once per image, size and pixel ratio.
         QPixmap filled;
         QPixmap grey;
     };
 
     void prepare(Picture &picture) const;
+    // Makes the pictures anew when the view is drawn at another ratio.
+    void setDevicePixelRatio(qreal ratio);
     void drawPicture(QPainter &painter, const Picture &picture, double dim) const;
     void startFrames();
     void frame();
 
     Scheduler &m_scheduler;
     QSizeF m_size;
+    // Of the device the view was last drawn on: the pictures are made for it.
+    qreal m_devicePixelRatio = 1;
     double m_cornerRadius = 0;
     bool m_flips = true;
     bool m_dimmed = false;

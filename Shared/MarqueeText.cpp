@@ -16,9 +16,10 @@ constexpr double frameInterval = 1.0 / 60;
 
 } // namespace
 
-MarqueeText::MarqueeText(Scheduler &scheduler, QGraphicsItem *parent)
+MarqueeText::MarqueeText(Scheduler &scheduler, Qt::Alignment alignment, QGraphicsItem *parent)
     : QGraphicsObject(parent)
     , m_scheduler(scheduler)
+    , m_alignment(alignment)
     , m_frames(scheduler)
     , m_pauseEnd(scheduler)
 {
@@ -50,12 +51,6 @@ void MarqueeText::setContent(const StyledText &content, const QString &identity)
         measure();
     }
     updateScrolling();
-    update();
-}
-
-void MarqueeText::setAlignment(Qt::Alignment alignment)
-{
-    m_alignment = alignment;
     update();
 }
 

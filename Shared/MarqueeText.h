@@ -42,7 +42,8 @@ public:
     static constexpr double leadingFadeEnd = 0.06;
     static constexpr double trailingFadeStart = 0.92;
 
-    explicit MarqueeText(Scheduler &scheduler, QGraphicsItem *parent = nullptr);
+    // `alignment` places the text in its field when it fits.
+    MarqueeText(Scheduler &scheduler, Qt::Alignment alignment, QGraphicsItem *parent = nullptr);
     ~MarqueeText() override;
 
     // A song's title and artist as one line: the title, and when there is
@@ -53,8 +54,6 @@ public:
     // rest (measured anew, not scrolling, with a new pause); new content
     // under the same identity keeps a scroll that has begun.
     void setContent(const StyledText &content, const QString &identity);
-    // Where the text sits when it fits.
-    void setAlignment(Qt::Alignment alignment);
     // The field the text is shown in, from (0, 0).
     void setSize(const QSizeF &size);
 
@@ -95,7 +94,7 @@ private:
     Scheduler &m_scheduler;
     StyledText m_content;
     QString m_identity;
-    Qt::Alignment m_alignment = Qt::AlignCenter;
+    const Qt::Alignment m_alignment;
     QSizeF m_size;
     double m_textWidth = 0;
     std::optional<MonotonicTime> m_scrollStart;

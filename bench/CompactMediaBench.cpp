@@ -24,7 +24,7 @@ void marqueeFrame(benchmark::State &state)
 {
     ManualScheduler scheduler;
     QGraphicsScene scene;
-    auto *marquee = new MarqueeText(scheduler);
+    auto *marquee = new MarqueeText(scheduler, Qt::AlignCenter);
     const QSizeF field(300, 16);
     marquee->setSize(field);
     scene.addItem(marquee);

@@ -83,6 +83,32 @@ TEST_F(PlayerSectionUi, LayoutOfHeaderTimeRowAndTransport)
     EXPECT_EQ(section->artworkButton()->toolTip(), QStringLiteral("Abrir no ") + app.nowPlaying.appName());
 }
 
+TEST_F(PlayerSectionUi, ATitleThatFitsStartsWhereTheArtistDoes)
+{
+    // Without media, then a short title, then a title after the cross-fade:
+    // each fits its column and is drawn from its leading edge.
+    const auto leftEdges = [this] {
+        const QImage image = driver.render(QRectF(0, 0, width, 112));
+        const auto layout = section->layout();
+        return std::pair(Rendering::inkBounds(image, layout.title.toAlignedRect()).left(),
+                         Rendering::inkBounds(image, layout.artist.toAlignedRect()).left());
+    };
+    const auto expectAligned = [&](const QString &title) {
+        SCOPED_TRACE(title.toStdString());
+        EXPECT_EQ(section->titleText(), title);
+        ASSERT_FALSE(section->title()->overflows());
+        const auto [titleLeft, artistLeft] = leftEdges();
+        // The letters' own side bearings differ by a pixel or two.
+        EXPECT_NEAR(titleLeft, section->layout().title.left(), 2);
+        EXPECT_NEAR(artistLeft, section->layout().artist.left(), 2);
+        EXPECT_NEAR(titleLeft, artistLeft, 2);
+    };
+    expectAligned(QStringLiteral("Nada tocando"));
+    report(true, 200, 0, QStringLiteral("Samba"));
+    platform.scheduler.advance(PlayerSection::textChangeDuration);
+    expectAligned(QStringLiteral("Samba"));
+}
+
 TEST_F(PlayerSectionUi, WithoutMediaTheControlsAreDimmedAndInert)
 {
     EXPECT_EQ(section->titleText(), QStringLiteral("Nada tocando"));
@@ -259,6 +285,14 @@ TEST_F(PlayerSectionUi, TimeRowTicksOnlyWhilePlaying)
     EXPECT_EQ(section->timeRow()->content().elapsedText, QStringLiteral("0:15"));
     report(false, 200, 15);
     EXPECT_FALSE(section->timeRow()->isTicking());
+}
+
+TEST_F(PlayerSectionUi, APlayerPausedWhenTheAppStartsShowsItsPosition)
+{
+    // The first report of the fresh model, from a player paused at 1:23.
+    report(false, 200, 83);
+    EXPECT_EQ(section->timeRow()->content().elapsedText, QStringLiteral("1:23"));
+    EXPECT_EQ(section->timeRow()->content().remainingText, QStringLiteral("-1:57"));
 }
 
 TEST_F(PlayerSectionUi, ANewSongCrossFadesItsTextsAndStartsANewMarquee)

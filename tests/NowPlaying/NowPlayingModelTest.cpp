@@ -171,6 +171,49 @@ TEST_F(NowPlayingModelTest, APauseReportNotNewerThanTheSnapshotIsStale)
     EXPECT_DOUBLE_EQ(position(), 30.3);
 }
 
+TEST_F(NowPlayingModelTest, AFirstPauseReportIsNeverStale)
+{
+    // A player already paused when the app starts: its first report comes
+    // within moments of the model's creation and must show where it stands.
+    struct Case {
+        const char *name;
+        double delay; // from the model's creation to the report
+        std::optional<double> stampOffset; // the report's timestamp from then
+    };
+    const QList<Case> cases{
+        {"at once", 0, 0.0},
+        {"a fifth of a second later", 0.2, 0.0},
+        {"sampled before it arrived", 0.3, -0.2},
+        {"without a timestamp", 0.1, std::nullopt},
+    };
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        NowPlayingModel fresh(scheduler, workspace, windowServer, [](std::function<void()>) {});
+        scheduler.advance(testCase.delay);
+        QJsonObject report{{"playing", 0}, {"title", "Song"}, {"duration", 200}, {"elapsed", 83}, {"pid", playerPid}};
+        if (testCase.stampOffset)
+            report.insert(QStringLiteral("timestamp"), stamp(*testCase.stampOffset));
+        fresh.handle(state(report));
+        EXPECT_FALSE(fresh.isPlaying());
+        EXPECT_DOUBLE_EQ(fresh.elapsed(scheduler.monotonicNow()), 83);
+        scheduler.advance(5);
+        EXPECT_DOUBLE_EQ(fresh.elapsed(scheduler.monotonicNow()), 83) << "held while paused";
+
+        // Once the model holds that position, a pause report no newer than
+        // it is stale again.
+        fresh.handle(state({{"playing", 0}, {"title", "Song"}, {"elapsed", 1}, {"timestamp", stamp(-10)}}));
+        EXPECT_DOUBLE_EQ(fresh.elapsed(scheduler.monotonicNow()), 83);
+    }
+}
+
+TEST_F(NowPlayingModelTest, APauseReportRightAfterASeekIsStale)
+{
+    model.seek(40);
+    scheduler.advance(0.2);
+    model.handle(state({{"playing", 0}, {"title", "Song"}, {"elapsed", 12}, {"timestamp", stamp()}}));
+    EXPECT_DOUBLE_EQ(position(), 40) << "the seek set the position the report is older than";
+}
+
 TEST_F(NowPlayingModelTest, APauseReportNewerThanTheSnapshotIsUsed)
 {
     model.handle(state({{"playing", 1}, {"title", "Song"}, {"elapsed", 30}, {"timestamp", stamp()}}));
@@ -276,7 +319,7 @@ TEST_F(NowPlayingModelTest, TheStripGoesIdleAfterPlaybackStops)
 TEST_F(NowPlayingModelTest, ASourceOutsideTheFilterKeepsPlayingButHasNoMedia)
 {
     model.handle(playing(QStringLiteral("Song")));
-    model.setSourceFilter(QStringLiteral("org.gnome.Music"));
+    model.setSourceFilter(QStringList{QStringLiteral("org.gnome.Music")});
     EXPECT_FALSE(model.hasMedia());
     scheduler.advance(10);
     EXPECT_TRUE(model.isActive()) << "the deactivation found the player still playing";
@@ -294,7 +337,7 @@ TEST_F(NowPlayingModelTest, OnlyAChangedSourceFilterRunsTheActivityUpdate)
     model.handle(playing(QStringLiteral("Song")));
     model.handle(state({{"playing", 0}, {"title", "Song"}, {"pid", playerPid}}));
     scheduler.advance(2);
-    model.setSourceFilter(QStringLiteral("spotify")); // changed: the wait starts again
+    model.setSourceFilter(QStringList{QStringLiteral("spotify")}); // changed: the wait starts again
     scheduler.advance(1);
     EXPECT_TRUE(model.isActive());
     scheduler.advance(2);
@@ -408,11 +451,34 @@ TEST_F(NowPlayingModelTest, FollowsWhetherTheSourceIsFrontmost)
     EXPECT_FALSE(model.sourceIsFrontmost());
 }
 
-TEST_F(NowPlayingModelTest, SourceFiltersOfTheMediaSourceSetting)
+TEST_F(NowPlayingModelTest, SourceFiltersOfTheMediaSourceSettingAcceptEveryPackagingOfTheApplication)
 {
-    EXPECT_EQ(NowPlayingModel::sourceFilter(MediaSource::any), std::nullopt);
-    EXPECT_EQ(NowPlayingModel::sourceFilter(MediaSource::spotify), u"spotify");
-    EXPECT_EQ(NowPlayingModel::sourceFilter(MediaSource::music), u"org.gnome.Music");
+    struct Case {
+        MediaSource source;
+        const char *player; // the playing application's desktop id
+        bool hasMedia;
+    };
+    const Case cases[] = {
+        {MediaSource::spotify, "spotify", true},
+        {MediaSource::spotify, "com.spotify.Client", true}, // Flatpak
+        {MediaSource::spotify, "spotify_spotify", true}, // Snap
+        {MediaSource::spotify, "com.spotify.client", false}, // desktop ids compare exactly
+        {MediaSource::spotify, "org.gnome.Music", false},
+        {MediaSource::spotify, "org.example.Player", false},
+        {MediaSource::music, "org.gnome.Music", true},
+        {MediaSource::music, "spotify", false},
+        {MediaSource::music, "com.spotify.Client", false},
+        {MediaSource::any, "org.example.Player", true},
+        {MediaSource::any, "spotify_spotify", true},
+    };
+    qint64 pid = 5000;
+    for (const Case &testCase : cases) {
+        SCOPED_TRACE(testCase.player);
+        workspace.addApplication(++pid, 1, QString::fromLatin1(testCase.player));
+        model.setSourceFilter(NowPlayingModel::sourceFilter(testCase.source));
+        model.handle(state({{"playing", 1}, {"title", "Song"}, {"pid", pid}}));
+        EXPECT_EQ(model.hasMedia(), testCase.hasMedia) << "source setting " << int(testCase.source);
+    }
 }
 
 TEST(NowPlayingArtwork, TintsFromTheAverageColour)

@@ -114,3 +114,32 @@ TEST_F(ArtworkViewUi, HalfWayThroughAFlipBothArtworksAreNarrowed)
     EXPECT_EQ(settled.pixelColor(30, 30), QColor(Qt::blue));
     EXPECT_EQ(Rendering::inkBounds(settled, settled.rect()), QRect(10, 10, int(side), int(side)));
 }
+
+TEST_F(ArtworkViewUi, AtTwoDevicePixelsAPointTheArtworkKeepsItsDetail)
+{
+    // A checker of single pixels as large as the view in device pixels: any
+    // pass through a point-sized picture blurs it to grey.
+    const int pixels = int(side) * 2;
+    QImage checker(pixels, pixels, QImage::Format_RGB32);
+    for (int y = 0; y < pixels; ++y)
+        for (int x = 0; x < pixels; ++x)
+            checker.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    view->setArtwork(checker, 1);
+    for (const bool dimmed : {false, true}) {
+        SCOPED_TRACE(dimmed ? "dimmed" : "clear");
+        view->setDimmed(dimmed);
+        scheduler.advance(ArtworkView::dimDuration);
+        const QImage image = Rendering::renderOnBlack(scene, QRectF(0, 0, side + 20, side + 20), 2);
+        ASSERT_EQ(image.size(), QSize(int(side + 20) * 2, int(side + 20) * 2));
+        // Away from the rounded corners, every device pixel keeps its own
+        // square of the checker (dimming darkens the white ones alike).
+        const int white = qRed(image.pixel(20 + 10 + 1, 20 + 10));
+        EXPECT_GT(white, dimmed ? 100 : 250);
+        for (int y = 20 + 10; y < 20 + pixels - 10; ++y) {
+            for (int x = 20 + 10; x < 20 + pixels - 10; ++x) {
+                const bool isWhite = (x - 20 + y - 20) % 2;
+                ASSERT_NEAR(qRed(image.pixel(x, y)), isWhite ? white : 0, 3) << x << "," << y;
+            }
+        }
+    }
+}

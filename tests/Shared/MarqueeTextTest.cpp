@@ -89,7 +89,7 @@ protected:
 
     ManualScheduler scheduler;
     QGraphicsScene scene;
-    MarqueeText *marquee = new MarqueeText(scheduler);
+    MarqueeText *marquee = new MarqueeText(scheduler, Qt::AlignCenter);
 };
 
 const QString longTitle = QStringLiteral("Uma canção com um título bem mais longo do que o campo");
@@ -150,13 +150,20 @@ TEST_F(MarqueeTextInScene, ANewIdentityStartsFromRestAndANewTextUnderTheSameOneD
 
 TEST_F(MarqueeTextInScene, ATextThatFitsSitsByItsAlignment)
 {
-    marquee->setContent(line(QStringLiteral("Curta")), QStringLiteral("Curta"));
-    marquee->setAlignment(Qt::AlignCenter);
-    EXPECT_NEAR(marquee->textRect().center().x(), 50, 0.01);
-    marquee->setAlignment(Qt::AlignLeft);
-    EXPECT_EQ(marquee->textRect().left(), 0);
-    // An overflowing text starts at the leading edge whatever the alignment.
-    marquee->setAlignment(Qt::AlignCenter);
-    marquee->setContent(line(longTitle), longTitle);
-    EXPECT_EQ(marquee->textRect().left(), 0);
+    const QList<std::pair<Qt::Alignment, double>> cases{
+        {Qt::AlignLeading, 0}, {Qt::AlignCenter, 0.5}, {Qt::AlignHCenter | Qt::AlignVCenter, 0.5}, {Qt::AlignTrailing, 1}};
+    for (const auto &[alignment, share] : cases) {
+        SCOPED_TRACE(int(alignment));
+        auto *aligned = new MarqueeText(scheduler, alignment);
+        aligned->setSize(QSizeF(100, 16));
+        scene.addItem(aligned);
+        aligned->setContent(line(QStringLiteral("Curta")), QStringLiteral("Curta"));
+        ASSERT_FALSE(aligned->overflows());
+        // `share` of the room the text leaves lies before it.
+        EXPECT_NEAR(aligned->textRect().left(), share * (100 - aligned->textWidth()), 0.01);
+        // An overflowing text starts at the leading edge whatever the
+        // alignment.
+        aligned->setContent(line(longTitle), longTitle);
+        EXPECT_EQ(aligned->textRect().left(), 0);
+    }
 }

@@ -33,7 +33,7 @@ protected:
 
     ManualScheduler scheduler;
     QGraphicsScene scene;
-    MarqueeText *marquee = new MarqueeText(scheduler);
+    MarqueeText *marquee = new MarqueeText(scheduler, Qt::AlignCenter);
 };
 
 } // namespace
@@ -43,7 +43,6 @@ TEST_F(MarqueeTextUi, AFittingLineIsCentredWithoutAFade)
     // Solid blocks: every column of a letter is fully inked.
     const QString text = QString(6, QChar(0x2588));
     marquee->setContent(white(text), text);
-    marquee->setAlignment(Qt::AlignCenter);
     const QImage image = render();
     const QRect ink = Rendering::inkBounds(image, image.rect());
     ASSERT_FALSE(ink.isEmpty());

@@ -5,9 +5,10 @@
 
 namespace Rendering {
 
-QImage renderOnBlack(QGraphicsScene &scene, const QRectF &area)
+QImage renderOnBlack(QGraphicsScene &scene, const QRectF &area, qreal devicePixelRatio)
 {
-    QImage image(area.size().toSize(), QImage::Format_ARGB32);
+    QImage image((area.size() * devicePixelRatio).toSize(), QImage::Format_ARGB32);
+    image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::black);
     QPainter painter(&image);
     scene.render(&painter, QRectF(QPointF(), area.size()), area);

@@ -9,8 +9,8 @@ class QGraphicsScene;
 // silhouette) and the places where something was drawn.
 namespace Rendering {
 
-// The scene's `area`, one pixel per unit, on black.
-QImage renderOnBlack(QGraphicsScene &scene, const QRectF &area);
+// The scene's `area` on black, `devicePixelRatio` pixels per unit.
+QImage renderOnBlack(QGraphicsScene &scene, const QRectF &area, qreal devicePixelRatio = 1);
 
 // The smallest rectangle holding every pixel of `image` inside `within`
 // that is not black; an empty rectangle when there is none.
