@@ -1,40 +1,18 @@
+#include "DesktopAppTest.h"
 #include "FakeWallClock.h"
-#include "NotchDesktop.h"
-#include "PrivateBus.h"
-#include "PrivateDisplay.h"
-#include "QuibProcess.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
-const QSize desktop(1280, 800);
-
 // The real app on a wall clock that the test steps.
-class BannerClockStepE2eTest : public ::testing::Test {
+class BannerClockStepE2eTest : public DesktopAppTest {
 protected:
-    void SetUp() override
+    void beforeLaunch() override
     {
-        ASSERT_TRUE(bus.isRunning());
-        ASSERT_TRUE(display.isRunning());
-        ASSERT_TRUE(desktopClient.isConnected());
         ASSERT_TRUE(clock.isUsable()) << "libfaketime is missing (Debian package libfaketime)";
-        quib.environment().insert(QStringLiteral("DISPLAY"), display.name());
-        quib.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         clock.applyTo(quib.environment());
-        app = std::make_unique<RunningQuib>(quib);
-        ASSERT_TRUE(app->waitUntilReady(observer));
     }
 
     FakeWallClock clock;
-    PrivateBus bus;
-    QDBusConnection observer = bus.connect(QStringLiteral("observer"));
-    PrivateDisplay display{desktop};
-    NotchDesktop desktopClient{display.name(), desktop};
-    QuibProcess quib;
-    std::unique_ptr<RunningQuib> app;
 };
 
 } // namespace

@@ -1,33 +1,19 @@
-#include "NotchDesktop.h"
-#include "PrivateBus.h"
-#include "PrivateDisplay.h"
+#include "DesktopAppTest.h"
 #include "PulseServer.h"
-#include "QuibProcess.h"
 #include "Wait.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 namespace {
-
-const QSize desktop(1280, 800);
 
 // The real app on a private display and a private sound server: a volume key
 // typed with xdotool changes the null sink and the notch shows the strip.
-class HUDE2eTest : public ::testing::Test {
+class HUDE2eTest : public DesktopAppTest {
 protected:
-    void SetUp() override
+    void beforeLaunch() override
     {
         ASSERT_TRUE(sound.isReady()) << sound.log().constData();
-        ASSERT_TRUE(bus.isRunning());
-        ASSERT_TRUE(display.isRunning());
-        ASSERT_TRUE(desktopClient.isConnected());
-        quib.environment().insert(QStringLiteral("DISPLAY"), display.name());
-        quib.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         quib.environment().insert(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(qgetenv("PULSE_SERVER")));
         PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
         // The strip stays long enough for a screenshot to find it on a busy
@@ -37,18 +23,9 @@ protected:
         QFile settings(config + QStringLiteral("/defaults.json"));
         ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
         settings.write("{\"soundDuration\": 8}");
-        settings.close();
-        app = std::make_unique<RunningQuib>(quib);
-        ASSERT_TRUE(app->waitUntilReady(observer));
     }
 
     PulseServer sound;
-    PrivateBus bus;
-    QDBusConnection observer = bus.connect(QStringLiteral("observer"));
-    PrivateDisplay display{desktop};
-    NotchDesktop desktopClient{display.name(), desktop};
-    QuibProcess quib;
-    std::unique_ptr<RunningQuib> app;
 };
 
 } // namespace

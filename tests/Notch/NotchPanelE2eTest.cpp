@@ -1,45 +1,13 @@
-#include "NotchDesktop.h"
-#include "PrivateBus.h"
-#include "PrivateDisplay.h"
-#include "QuibProcess.h"
+#include "DesktopAppTest.h"
 #include "Wait.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
-const QSize desktop(1280, 800);
-
-class NotchPanelE2eTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(bus.isRunning());
-        ASSERT_TRUE(display.isRunning());
-        ASSERT_TRUE(desktopClient.isConnected());
-        beforeLaunch();
-        quib.environment().insert(QStringLiteral("DISPLAY"), display.name());
-        quib.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        app = std::make_unique<RunningQuib>(quib);
-        ASSERT_TRUE(app->waitUntilReady(observer));
-    }
-
-    // What the desktop shows before the app starts.
-    virtual void beforeLaunch() {}
-
-    PrivateBus bus;
-    QDBusConnection observer = bus.connect(QStringLiteral("observer"));
-    PrivateDisplay display{desktop};
-    NotchDesktop desktopClient{display.name(), desktop};
-    QuibProcess quib;
-    std::unique_ptr<RunningQuib> app;
-};
+using NotchPanelE2eTest = DesktopAppTest;
 
 // A window that is already the active one when the app starts, so nothing
 // but its own state changes afterwards.
-class NotchPanelWithActiveWindowE2eTest : public NotchPanelE2eTest {
+class NotchPanelWithActiveWindowE2eTest : public DesktopAppTest {
 protected:
     void beforeLaunch() override { window = desktopClient.showWindow(QRect(100, 600, 200, 100), NotchDesktop::Shade::black); }
 

@@ -5,39 +5,24 @@
 #include "Notch/OpenNotchContent.h"
 #include "Notch/PlayerSection.h"
 #include "Notch/PlayerTimeRow.h"
-#include "NotchDesktop.h"
-#include "PrivateBus.h"
-#include "PrivateDisplay.h"
-#include "QuibProcess.h"
+#include "DesktopAppTest.h"
 #include "ScriptedPlayer.h"
 #include "Wait.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 namespace {
 
-const QSize desktop(1280, 800);
 // The private display has no top panel: a simulated notch 32 high; the open
 // panel with both columns is 490 × (32 + 150).
 constexpr double notchHeight = 32;
 const QSizeF openSize(490, notchHeight + 150);
 
-class OpenPanelE2eTest : public ::testing::Test {
+class OpenPanelE2eTest : public DesktopAppTest {
 protected:
-    void SetUp() override
+    void beforeLaunch() override
     {
-        ASSERT_TRUE(bus.isRunning());
-        ASSERT_TRUE(display.isRunning());
-        ASSERT_TRUE(desktopClient.isConnected());
         ASSERT_TRUE(player.start(QStringLiteral("e2e")));
         ASSERT_TRUE(player.run(QStringLiteral(R"x(metadata {"title": "Canção", "artist": ["Artista"], "length": 200000000, "trackid": "/t/1"})x")));
         ASSERT_TRUE(player.run(QStringLiteral("status Playing")));
-        quib.environment().insert(QStringLiteral("DISPLAY"), display.name());
-        quib.environment().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        app = std::make_unique<RunningQuib>(quib);
-        ASSERT_TRUE(app->waitUntilReady(observer));
     }
 
     // A point of the open content, in screen coordinates: the content hangs
@@ -53,13 +38,7 @@ protected:
     }
     bool receives(const QString &call) { return waitUntil([&] { return player.hasCall(call); }, 5000); }
 
-    PrivateBus bus;
-    QDBusConnection observer = bus.connect(QStringLiteral("observer"));
-    PrivateDisplay display{desktop};
-    NotchDesktop desktopClient{display.name(), desktop};
     ScriptedPlayer player;
-    QuibProcess quib;
-    std::unique_ptr<RunningQuib> app;
 };
 
 // Whether `area` of the screenshot holds light ink (text, symbols) on the
