@@ -14,23 +14,17 @@ NotchManager::NotchManager(AppModel &model)
     const Services &services = model.services();
     // The observations last as long as the services, which outlive the
     // manager only in tests; the guard keeps a late call from reaching it.
-    services.screens.observeChanges([this, alive = m_alive] {
-        if (*alive)
-            rebuild();
-    });
-    services.windowServer.observeActivation([this, alive = m_alive] {
-        if (*alive)
-            scheduleFullscreenCheck();
-    });
+    const auto whileAlive = [alive = m_alive](auto work) {
+        return [alive, work] {
+            if (*alive)
+                work();
+        };
+    };
+    services.screens.observeChanges(whileAlive([this] { rebuild(); }));
+    services.windowServer.observeActivation(whileAlive([this] { scheduleFullscreenCheck(); }));
     // A window that changes its own state has settled it already.
-    services.windowServer.observeFullscreenStates([this, alive = m_alive] {
-        if (*alive)
-            checkFullscreen();
-    });
-    services.windowServer.observeStacking([this, alive = m_alive] {
-        if (*alive)
-            raisePanels();
-    });
+    services.windowServer.observeFullscreenStates(whileAlive([this] { checkFullscreen(); }));
+    services.windowServer.observeStacking(whileAlive([this] { raisePanels(); }));
     rebuild();
     observePreferences();
 }
