@@ -80,11 +80,12 @@ void CalendarModel::start()
 
 void CalendarModel::scheduleDayChange()
 {
-    const QDateTime now = m_scheduler.now().toLocalTime();
-    const QDateTime midnight(now.date().addDays(1), QTime(0, 0));
-    if (!midnight.isValid())
+    // A day starts at its first time that exists: where a clock change skips
+    // midnight (Havana, the Azores, Beirut, Cairo, Santiago), at 01:00.
+    const QDateTime tomorrow = m_scheduler.now().toLocalTime().date().addDays(1).startOfDay();
+    if (!tomorrow.isValid())
         return;
-    m_dayChangeTimer.startAt(midnight, [this] {
+    m_dayChangeTimer.startAt(tomorrow, [this] {
         reload();
         scheduleDayChange();
     });
@@ -113,7 +114,9 @@ void CalendarModel::checkAuthorization()
 
 QString CalendarModel::eventId(const QString &itemIdentifier, const QDateTime &start)
 {
-    return itemIdentifier + Text::shortestDecimal(static_cast<double>(start.toMSecsSinceEpoch()) / 1000.0);
+    // Plain notation: a start on a round number of seconds must not turn
+    // into "1.8e+09".
+    return itemIdentifier + Text::plainDecimal(static_cast<double>(start.toMSecsSinceEpoch()) / 1000.0);
 }
 
 void CalendarModel::reload()
@@ -127,10 +130,10 @@ void CalendarModel::reload()
         m_calendars = QList<CalendarInfo>();
         return;
     }
-    // An invalid day reads the calendars and no events.
-    const QDateTime dayStart(now.date(), QTime(0, 0));
-    const QDateTime dayEnd(now.date().addDays(1), QTime(0, 0));
-    m_store.load(dayStart, dayEnd, m_preferences.disabledCalendarIDs.value(),
+    // The day runs from its first time that exists to the next day's (not
+    // midnight to midnight: see scheduleDayChange()). An invalid day reads
+    // the calendars and no events.
+    m_store.load(now.date().startOfDay(), now.date().addDays(1).startOfDay(), m_preferences.disabledCalendarIDs.value(),
                  [this, generation, alive = std::weak_ptr<bool>(m_alive)](EventStore::Snapshot snapshot) {
                      if (alive.lock() && generation == m_reloads)
                          apply(snapshot);
@@ -325,7 +328,7 @@ void CalendarModel::debugInjectEvent(double minutes)
         return;
     const QDateTime start = addSeconds(m_scheduler.now(), std::clamp(minutes, -1.0e6, 1.0e6) * 60.0);
     DayEvent event;
-    event.id = QStringLiteral("debug-") + Text::shortestDecimal(static_cast<double>(start.toMSecsSinceEpoch()) / 1000.0);
+    event.id = eventId(QStringLiteral("debug-"), start);
     event.title = QStringLiteral("Daily do time");
     event.start = start;
     event.end = start.addSecs(1800);

@@ -85,7 +85,10 @@ std::optional<QString> MeetingLink::provider(const QUrl &url)
 
 QList<QUrl> MeetingLink::detectLinks(const QString &text)
 {
-    static const QRegularExpression link(QStringLiteral("(?:\\bhttps?://|\\bwww\\.)[^\\s<>\"'`{}|\\\\^\\[\\]]+"), QRegularExpression::CaseInsensitiveOption);
+    // A link ends at any white space: \h and \v are Unicode's horizontal and
+    // vertical spaces (a no-break space after a Zoom password, a line
+    // separator), where \s would stop only at ASCII ones.
+    static const QRegularExpression link(QStringLiteral("(?:\\bhttps?://|\\bwww\\.)[^\\h\\v<>\"'`{}|\\\\^\\[\\]]+"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression trailing(QStringLiteral("[.,;:!?)]+$"));
     QList<QUrl> links;
     for (auto match = link.globalMatch(text); match.hasNext();) {

@@ -17,4 +17,9 @@ int graphemeCount(const QString &text);
 // in the C locale whatever the user's locale is.
 QString shortestDecimal(double value);
 
+// The same in plain notation, never with an exponent: 1.8e9 gives
+// "1800000000.0". For identifiers, which must not change form with the
+// value's trailing zeros.
+QString plainDecimal(double value);
+
 } // namespace Text

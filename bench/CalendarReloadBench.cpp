@@ -41,11 +41,11 @@ void calendarReload(benchmark::State &state)
     }
     file.close();
     IcsEventStore store(dir.path(), {});
-    const QDateTime day(QDate::currentDate(), QTime(0, 0));
+    const QDate today = QDate::currentDate();
     qsizetype events = 0;
     for (auto _ : state) {
         QEventLoop loop;
-        store.load(day, day.addDays(1), {}, [&](EventStore::Snapshot snapshot) {
+        store.load(today.startOfDay(), today.addDays(1).startOfDay(), {}, [&](EventStore::Snapshot snapshot) {
             events = snapshot.events.size();
             loop.quit();
         });

@@ -134,7 +134,8 @@ icaltimetype withZone(icalcomponent *component, icalproperty *property, icaltime
     return zone ? icaltime_set_timezone(&time, zone) : time;
 }
 
-// Dates are local midnights, floating times local times.
+// Dates are the starts of local days (01:00 where a clock change skips
+// midnight), floating times local times.
 std::optional<QDateTime> toDateTime(const icaltimetype &time)
 {
     if (icaltime_is_null_time(time))
@@ -143,7 +144,7 @@ std::optional<QDateTime> toDateTime(const icaltimetype &time)
     if (!date.isValid())
         return std::nullopt;
     if (time.is_date)
-        return QDateTime(date, QTime(0, 0));
+        return date.startOfDay();
     const QTime clock(time.hour, time.minute, std::min(time.second, 59));
     if (!clock.isValid())
         return std::nullopt;
@@ -163,6 +164,14 @@ std::optional<QDateTime> propertyTime(icalcomponent *component, icalproperty_kin
     if (!value)
         return std::nullopt;
     return toDateTime(withZone(component, property, icalvalue_get_datetime(value)));
+}
+
+// The start of the local day `days` after the day of `start`. Not
+// start.addDays(days): a day whose midnight a clock change skips starts at
+// 01:00, and the day after it at midnight again.
+QDateTime dayStartAfter(const QDateTime &start, qint64 days)
+{
+    return start.date().addDays(days).startOfDay();
 }
 
 // One VEVENT as written in the file.
@@ -196,7 +205,7 @@ std::optional<Item> readItem(icalcomponent *component, const QString &fallbackUi
     } else if (icalproperty *duration = icalcomponent_get_first_property(component, ICAL_DURATION_PROPERTY)) {
         item.end = item.start.addSecs(icaldurationtype_as_int(icalproperty_get_duration(duration)));
     } else {
-        item.end = item.isAllDay ? item.start.addDays(1) : item.start;
+        item.end = item.isAllDay ? dayStartAfter(item.start, 1) : item.start;
     }
     if (item.end < item.start)
         item.end = item.start;
@@ -408,14 +417,14 @@ std::optional<QList<EventStore::Event>> expand(const std::vector<ComponentPointe
         const qint64 length = master.start.msecsTo(master.end);
         const qint64 days = master.start.date().daysTo(master.end.date());
         // The earliest start whose occurrence can still reach the range.
-        const QDateTime from = master.isAllDay ? rangeStart.addDays(-days) : rangeStart.addMSecs(-length);
+        const QDateTime from = master.isAllDay ? dayStartAfter(rangeStart, -days) : rangeStart.addMSecs(-length);
         const auto starts = occurrenceStarts(master, from, rangeEnd, budget);
         if (!starts)
             return std::nullopt;
         for (const QDateTime &start : *starts) {
             const bool isReplaced = std::any_of(replaced.begin(), replaced.end(), [&](const Item &item) { return *item.recurrenceId == start; });
             // All-day occurrences keep whole days across a clock change.
-            const QDateTime end = master.isAllDay ? start.addDays(days) : start.addMSecs(length);
+            const QDateTime end = master.isAllDay ? dayStartAfter(start, days) : start.addMSecs(length);
             if (!isReplaced && overlaps(start, end, rangeStart, rangeEnd))
                 events.append(makeEvent(master, start, end, calendar));
         }

@@ -5,6 +5,7 @@
 #include "Shared/Sounds.h"
 #include "Shared/SystemColors.h"
 
+#include "LocalTimeZone.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -437,6 +438,12 @@ TEST_F(CalendarModelTest, DemoEventCountsDownAndGoesAtTheNextReload)
     EXPECT_EQ(model.events().size(), 1);
     model.reload();
     EXPECT_TRUE(model.events().isEmpty());
+
+    // Its id is written like an event's, never with an exponent.
+    platform.scheduler.setNow(QDateTime::fromSecsSinceEpoch(1'800'000'000 - 240));
+    model.debugInjectEvent(4);
+    ASSERT_FALSE(model.events().isEmpty());
+    EXPECT_EQ(model.events().last().id, QStringLiteral("debug-1800000000.0"));
 }
 
 TEST(CalendarModelHours, NextFullHourIsStrictlyLater)
@@ -444,4 +451,76 @@ TEST(CalendarModelHours, NextFullHourIsStrictlyLater)
     const QDateTime nine(QDate(2026, 3, 2), QTime(9, 0));
     EXPECT_EQ(CalendarModel::nextFullHour(nine), nine.addSecs(3600));
     EXPECT_EQ(CalendarModel::nextFullHour(QDateTime(QDate(2026, 3, 2), QTime(23, 59, 59))), QDateTime(QDate(2026, 3, 3), QTime(0, 0)));
+}
+
+namespace {
+
+// The zone is the process's local one before the fixture makes any local
+// time.
+class CalendarModelSkippedMidnight : public ::testing::WithParamInterface<SkippedMidnight>, private LocalTimeZone, public CalendarModelTest {
+protected:
+    CalendarModelSkippedMidnight()
+        : LocalTimeZone(GetParam().zone)
+    {
+    }
+};
+
+} // namespace
+
+TEST_P(CalendarModelSkippedMidnight, TheDayStartsAtItsFirstTimeAndTheDayBeforeEndsThere)
+{
+    const QDate day = GetParam().day;
+    const QDate before = day.addDays(-1);
+    const QDateTime firstTime(day, QTime(1, 0));
+    ASSERT_FALSE(QDateTime(day, QTime(0, 0)).isValid()) << "the zone's data no longer skips this midnight";
+    ASSERT_EQ(QDateTime(before, QTime(23, 0)).secsTo(firstTime), 3600);
+
+    addEvent(QStringLiteral("Véspera"), QDateTime(before, QTime(20, 0)), QDateTime(before, QTime(21, 0)));
+    addEvent(QStringLiteral("Reunião"), QDateTime(day, QTime(10, 0)), QDateTime(day, QTime(11, 0)));
+    EventStore::Event &holiday = addEvent(QStringLiteral("Feriado"), firstTime, QDateTime(day.addDays(1), QTime(0, 0)));
+    holiday.isAllDay = true;
+    platform.scheduler.setNow(QDateTime(before, QTime(9, 0)));
+    model.start();
+    EXPECT_EQ(titles(model.events()), QStringList{QStringLiteral("Véspera")});
+    ASSERT_FALSE(platform.eventStore.queries.isEmpty());
+    EXPECT_EQ(platform.eventStore.queries.last().start, QDateTime(before, QTime(0, 0)));
+    EXPECT_EQ(platform.eventStore.queries.last().end, firstTime);
+
+    // The change of day comes at the first time of the new day, not before.
+    platform.scheduler.advanceTo(firstTime.addMSecs(-1));
+    EXPECT_EQ(model.today().date(), before);
+    platform.scheduler.advance(0.001);
+    EXPECT_EQ(model.today(), firstTime);
+    EXPECT_EQ(titles(model.events()), (QStringList{QStringLiteral("Reunião"), QStringLiteral("Feriado")}));
+    EXPECT_EQ(platform.eventStore.queries.last().start, firstTime);
+    EXPECT_EQ(platform.eventStore.queries.last().end, QDateTime(day.addDays(1), QTime(0, 0)));
+
+    // And the next one is armed again.
+    platform.scheduler.advanceTo(QDateTime(day.addDays(1), QTime(0, 0)));
+    EXPECT_EQ(model.today().date(), day.addDays(1));
+    EXPECT_TRUE(model.events().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(CalendarModel, CalendarModelSkippedMidnight,
+                         ::testing::ValuesIn(skippedMidnights()),
+                         [](const ::testing::TestParamInfo<SkippedMidnight> &info) { return zoneCity(info.param); });
+
+TEST(CalendarModelIds, StartsAreWrittenInPlainNotation)
+{
+    struct Row {
+        const char *name;
+        QString item;
+        qint64 startMSecs;
+        QString expected;
+    };
+    const QList<Row> rows{
+        {"a thousand seconds", QStringLiteral("ABC"), 1'000'000, QStringLiteral("ABC1000.0")},
+        {"a round start", QStringLiteral("ABC"), 1'800'000'000'000, QStringLiteral("ABC1800000000.0")},
+        {"a round start with a fraction", QStringLiteral("ABC"), 1'700'000'000'500, QStringLiteral("ABC1700000000.5")},
+        {"before 1970", QStringLiteral("ABC"), -1'000'000'000'000, QStringLiteral("ABC-1000000000.0")},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(CalendarModel::eventId(row.item, QDateTime::fromMSecsSinceEpoch(row.startMSecs)), row.expected);
+    }
 }

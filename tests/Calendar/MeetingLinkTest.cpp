@@ -57,6 +57,28 @@ TEST(MeetingLink, FindsTheLinkByFieldAndProviderTable)
     }
 }
 
+TEST(MeetingLink, ALinkEndsAtAnyWhiteSpace)
+{
+    const QList<std::pair<const char *, QString>> spaces{
+        {"no-break space", QStringLiteral("\u00A0")},      {"figure space", QStringLiteral("\u2007")},
+        {"narrow no-break space", QStringLiteral("\u202F")}, {"ideographic space", QStringLiteral("\u3000")},
+        {"em space", QStringLiteral("\u2003")},            {"tab", QStringLiteral("\t")},
+        {"line feed", QStringLiteral("\n")},               {"next line", QStringLiteral("\u0085")},
+        {"line separator", QStringLiteral("\u2028")},      {"paragraph separator", QStringLiteral("\u2029")},
+    };
+    FakeWorkspace workspace;
+    workspace.openableSchemes = {QStringLiteral("zoommtg")};
+    for (const auto &[name, space] : spaces) {
+        SCOPED_TRACE(name);
+        const auto found = MeetingLink::find(std::nullopt, std::nullopt, QStringLiteral("Entrar: https://acme.zoom.us/j/555?pwd=abc") + space + QStringLiteral("Senha:\u00A0123"));
+        ASSERT_TRUE(found);
+        EXPECT_EQ(found->url, QUrl(QStringLiteral("https://acme.zoom.us/j/555?pwd=abc")));
+        const auto native = MeetingLink::nativeURL(found->url, workspace);
+        ASSERT_TRUE(native);
+        EXPECT_EQ(native->query(QUrl::FullyDecoded), QStringLiteral("action=join&confno=555&pwd=abc"));
+    }
+}
+
 TEST(MeetingLink, ZoomLinksBecomeTheAppsLinkOnlyWhenInstalled)
 {
     FakeWorkspace workspace;

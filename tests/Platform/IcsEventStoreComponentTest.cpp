@@ -1,5 +1,6 @@
 #include "Platform/Linux/IcsEventStore.h"
 
+#include "LocalTimeZone.h"
 #include "LogCapture.h"
 #include "QtPrinters.h"
 #include "Wait.h"
@@ -56,13 +57,19 @@ QByteArray repeating(const QByteArray &uid, const QByteArray &start, const QByte
     return "BEGIN:VEVENT\r\nUID:" + uid + "\r\nSUMMARY:" + uid + "\r\nDTSTART:" + start + "\r\nDURATION:" + duration + "\r\nRRULE:" + rule + "\r\nEND:VEVENT\r\n";
 }
 
+// Waits for the answer of one load.
+EventStore::Snapshot loadRange(IcsEventStore &store, const QDateTime &start, const QDateTime &end, const QSet<QString> &leftOut = {})
+{
+    std::optional<EventStore::Snapshot> answer;
+    store.load(start, end, leftOut, [&answer](EventStore::Snapshot snapshot) { answer = std::move(snapshot); });
+    EXPECT_TRUE(waitUntil([&] { return answer.has_value(); }));
+    return answer.value_or(EventStore::Snapshot{});
+}
+
 // Waits for the answer of one load of 2 March.
 EventStore::Snapshot loadDay(IcsEventStore &store, const QSet<QString> &leftOut = {})
 {
-    std::optional<EventStore::Snapshot> answer;
-    store.load(at(2, 0, 0), at(3, 0, 0), leftOut, [&answer](EventStore::Snapshot snapshot) { answer = std::move(snapshot); });
-    EXPECT_TRUE(waitUntil([&] { return answer.has_value(); }));
-    return answer.value_or(EventStore::Snapshot{});
+    return loadRange(store, at(2, 0, 0), at(3, 0, 0), leftOut);
 }
 
 class IcsEventStoreTest : public ::testing::Test {
@@ -301,3 +308,59 @@ TEST_F(IcsEventStoreTest, AStoreThatGoesDuringALoadNeverAnswers)
     loadDay(later);
     EXPECT_FALSE(answered);
 }
+
+namespace {
+
+class IcsEventStoreSkippedMidnight : public ::testing::TestWithParam<SkippedMidnight> {};
+
+QByteArray dateText(const QDate &date)
+{
+    return date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+}
+
+} // namespace
+
+TEST_P(IcsEventStoreSkippedMidnight, AllDayEventsFillTheDayFromItsFirstTime)
+{
+    const LocalTimeZone zone(GetParam().zone);
+    const QDate day = GetParam().day;
+    const QDate before = day.addDays(-1);
+    const QDate after = day.addDays(1);
+    const QDateTime firstTime(day, QTime(1, 0));
+    ASSERT_FALSE(QDateTime(day, QTime(0, 0)).isValid()) << "the zone's data no longer skips this midnight";
+
+    QTemporaryDir dir;
+    writeFile(dir.path() + QStringLiteral("/dias.ics"),
+              calendarOf("BEGIN:VEVENT\r\nUID:feriado@quib\r\nSUMMARY:Feriado\r\nDTSTART;VALUE=DATE:" + dateText(day) + "\r\nDTEND;VALUE=DATE:"
+                         + dateText(after) + "\r\nEND:VEVENT\r\n"
+                         // Weekly on the day's weekday, without an end: one day long.
+                         + "BEGIN:VEVENT\r\nUID:plantao@quib\r\nSUMMARY:Plantão\r\nDTSTART;VALUE=DATE:" + dateText(day.addDays(-14))
+                         + "\r\nRRULE:FREQ=WEEKLY\r\nEND:VEVENT\r\n"
+                         + "BEGIN:VEVENT\r\nUID:ponte@quib\r\nSUMMARY:Ponte\r\nDTSTART;VALUE=DATE:" + dateText(before) + "\r\nDTEND;VALUE=DATE:"
+                         + dateText(after) + "\r\nEND:VEVENT\r\n"
+                         + "BEGIN:VEVENT\r\nUID:vespera@quib\r\nSUMMARY:Véspera\r\nDTSTART:" + dateText(before) + "T220000\r\nDTEND:"
+                         + dateText(before) + "T230000\r\nEND:VEVENT\r\n"));
+    IcsEventStore store(dir.path(), {});
+    auto byTitle = [&](const QDateTime &start, const QDateTime &end) {
+        QMap<QString, EventStore::Event> found;
+        for (const EventStore::Event &event : loadRange(store, start, end).events)
+            found.insert(event.title.value_or(QString()), event);
+        return found;
+    };
+
+    const auto ofTheDay = byTitle(firstTime, QDateTime(after, QTime(0, 0)));
+    EXPECT_EQ(ofTheDay.keys(), (QStringList{QStringLiteral("Feriado"), QStringLiteral("Plantão"), QStringLiteral("Ponte")}));
+    for (const QString &title : {QStringLiteral("Feriado"), QStringLiteral("Plantão")}) {
+        SCOPED_TRACE(title.toStdString());
+        EXPECT_EQ(ofTheDay.value(title).start, firstTime);
+        EXPECT_EQ(ofTheDay.value(title).end, QDateTime(after, QTime(0, 0)));
+    }
+    EXPECT_EQ(ofTheDay.value(QStringLiteral("Ponte")).start, QDateTime(before, QTime(0, 0)));
+
+    EXPECT_EQ(byTitle(QDateTime(before, QTime(0, 0)), firstTime).keys(), (QStringList{QStringLiteral("Ponte"), QStringLiteral("Véspera")}));
+    EXPECT_TRUE(byTitle(QDateTime(after, QTime(0, 0)), QDateTime(after.addDays(1), QTime(0, 0))).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(IcsEventStore, IcsEventStoreSkippedMidnight,
+                         ::testing::ValuesIn(skippedMidnights()),
+                         [](const ::testing::TestParamInfo<SkippedMidnight> &info) { return zoneCity(info.param); });
