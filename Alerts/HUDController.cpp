@@ -121,7 +121,7 @@ float HUDController::stepped(float level, float step, Direction direction)
 
 bool HUDController::changeVolume(MediaKey key, float step)
 {
-    if (!m_model.preferences.soundHUD.value())
+    if (!isWanted(MediaKeyGroup::volume))
         return false;
     m_volume.refreshDevice();
     if (!m_volume.isAvailable())
@@ -185,7 +185,7 @@ NotchAlert HUDController::volumeStrip() const
 
 bool HUDController::changeBrightness(Direction direction, float step)
 {
-    if (!m_model.preferences.displayHUD.value())
+    if (!isWanted(MediaKeyGroup::brightness))
         return false;
     const QStringList displays = m_brightness.controllableDisplays();
     if (displays.isEmpty())

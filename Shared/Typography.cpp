@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -53,12 +54,18 @@ QFont systemFont(double size, QFont::Weight weight)
 
 QFont withMonospacedDigits(const QFont &font)
 {
-    if (hasTabularDigits(font))
-        return font;
+    // Views ask at every paint; measuring the digits once per font is enough
+    // (main thread only, like all drawing).
+    static QHash<QString, QFont> chosen;
+    const QString key = font.key();
+    if (const auto found = chosen.constFind(key); found != chosen.cend())
+        return *found;
     const QFont general = resized(QFontDatabase::systemFont(QFontDatabase::GeneralFont), font);
-    if (hasTabularDigits(general))
-        return general;
-    return resized(QFontDatabase::systemFont(QFontDatabase::FixedFont), font);
+    const QFont result = hasTabularDigits(font)  ? font
+                         : hasTabularDigits(general) ? general
+                                                     : resized(QFontDatabase::systemFont(QFontDatabase::FixedFont), font);
+    chosen.insert(key, result);
+    return result;
 }
 
 double width(const QString &text, const QFont &font)

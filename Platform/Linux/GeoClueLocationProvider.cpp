@@ -145,19 +145,19 @@ void GeoClueLocationProvider::locationUpdated(const QDBusMessage &message)
     QDBusMessage getAll = QDBusMessage::createMethodCall(service, locationPath, propertiesInterface, QStringLiteral("GetAll"));
     getAll << locationInterface;
     callForRequest(getAll, m_request, [this](const QDBusMessage &reply) {
-        m_requesting = false;
-        m_timeout.stop();
         stopClient();
         const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().value(0));
         bool latitudeOk = false;
         bool longitudeOk = false;
         const Coordinate coordinate{properties.value(QStringLiteral("Latitude")).toDouble(&latitudeOk),
                                     properties.value(QStringLiteral("Longitude")).toDouble(&longitudeOk)};
-        if (!m_delegate)
+        if (reply.type() == QDBusMessage::ErrorMessage || !latitudeOk || !longitudeOk) {
+            fail(QStringLiteral("GeoClue gave no coordinates"), false);
             return;
-        if (reply.type() == QDBusMessage::ErrorMessage || !latitudeOk || !longitudeOk)
-            m_delegate->locationFailed(QStringLiteral("GeoClue gave no coordinates"));
-        else
+        }
+        m_requesting = false;
+        m_timeout.stop();
+        if (m_delegate)
             m_delegate->locationsUpdated({coordinate});
     });
 }

@@ -508,6 +508,8 @@ EventStore::Snapshot readCalendars(const QList<Source> &sources, const QDateTime
         const QStringList paths = source.isFolder ? (wanted ? itemFiles(source.path) : QStringList()) : QStringList{source.path};
         std::vector<ComponentPointer> files;
         for (const QString &path : paths) {
+            if (cancelled.load())
+                return {};
             files.push_back(parseFile(path, cancelled));
             ++parsedFiles;
         }
@@ -574,6 +576,8 @@ void IcsEventStore::load(const QDateTime &start, const QDateTime &end, const QSe
 {
     if (m_cancelLoad)
         m_cancelLoad->store(true);
+    // Loads still waiting for the worker never start.
+    m_loads.clear();
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     m_cancelLoad = cancelled;
     m_loads.start([this, folder = m_folder, extraFiles = m_extraFiles, start, end, leftOutCalendarIdentifiers, cancelled, done = std::move(done)] {
@@ -581,9 +585,9 @@ void IcsEventStore::load(const QDateTime &start, const QDateTime &end, const QSe
         // Checked again on the main thread, where a newer load sets it.
         QMetaObject::invokeMethod(
             &m_mainThread,
-            [cancelled, done, snapshot = std::move(snapshot)] {
+            [cancelled, done, snapshot = std::move(snapshot)]() mutable {
                 if (!cancelled->load())
-                    done(snapshot);
+                    done(std::move(snapshot));
             },
             Qt::QueuedConnection);
     });

@@ -179,12 +179,11 @@ struct LinuxPlatform::Private {
     std::unique_ptr<Backlights> backlights = makeBacklights();
 };
 
+// A wake needs no report of its own: the clock step watcher sees the jump
+// of the wall clock at a resume.
 LinuxPlatform::LinuxPlatform()
     : d(std::make_unique<Private>())
 {
-    // The monotonic clock stands still during sleep: after a wake the wall
-    // clock has moved on against it, which is a step.
-    d->workspace.observeWake([this] { d->scheduler.wallClockStepped(); });
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
