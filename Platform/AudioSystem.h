@@ -3,8 +3,14 @@
 #include <QObject>
 #include <QString>
 
+#include <QList>
+#include <QUuid>
+
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 
 // The two sides of the sound system: microphones and speakers.
 enum class AudioScope { Input, Output };
@@ -25,6 +31,64 @@ struct AudioDevice {
     bool isBluetooth = false;
 
     bool operator==(const AudioDevice &) const = default;
+};
+
+// An audio client process of the sound server. On this system it is the
+// process id of a client that has streams.
+using AudioObjectID = quint32;
+
+// A playback or recording stream of a client of the sound server.
+struct AudioStream {
+    enum class Direction { Playback, Recording };
+
+    // Unique among the live streams of its direction.
+    quint32 index = 0;
+    Direction direction = Direction::Playback;
+    // The client's process; 0 when the server does not know it.
+    qint64 processIdentifier = 0;
+    // A corked stream is paused: it plays or records nothing.
+    bool isCorked = false;
+    // One level per channel on the device scale (1 is the stream's full
+    // level); empty when the stream has no volume.
+    QList<float> volume;
+
+    bool operator==(const AudioStream &) const = default;
+};
+
+// One buffer of interleaved 32-bit float samples of `numberChannels`
+// channels; `dataByteSize` bytes at `data`, which may be null.
+struct AudioBuffer {
+    quint32 numberChannels = 0;
+    quint32 dataByteSize = 0;
+    float *data = nullptr;
+};
+
+// One render cycle of a tap: the tapped mix in, what is played out.
+using AudioRenderBlock = std::function<void(std::span<const AudioBuffer> input, std::span<const AudioBuffer> output)>;
+
+// What a tap is asked to do: play the sound of `processObjects` at a gain
+// on `outputDevice`. `tapUUID` and `deviceUID` name the tap and its device
+// uniquely; `render` is called once per cycle by a backend that renders the
+// tapped mix itself (one that scales the streams at the server never calls
+// it).
+struct AudioTapDescription {
+    QString name;
+    QUuid tapUUID;
+    QString deviceUID;
+    QList<AudioObjectID> processObjects;
+    QString outputDevice;
+    float gain = 1.0f;
+    AudioRenderBlock render;
+};
+
+// A live tap: the processes it was made for play at its gain, including the
+// playback streams they open later. Destroying it puts every stream it
+// changed back as it was.
+class AudioTap {
+public:
+    virtual ~AudioTap() = default;
+    // The gain is now `gain`, 0...1.
+    virtual void setGain(float gain) = 0;
 };
 
 // The system's default microphone and speakers: mute switches, volumes, names,
@@ -62,10 +126,20 @@ public:
     // the process ends is lost.
     virtual bool finishRequests(std::chrono::milliseconds timeout) = 0;
 
+    // Every stream of every client: playback streams, then recording
+    // streams, each in the server's order. Empty while not connected.
+    virtual QList<AudioStream> streams() const = 0;
+    // A tap as described; none when the server cannot make one (not
+    // connected, or it refused).
+    virtual std::unique_ptr<AudioTap> createTap(const AudioTapDescription &description) = 0;
+
 Q_SIGNALS:
     void connectionStateChanged(AudioSystem::ConnectionState state);
     // Another device became the default of `scope` (or the last one went away).
     void defaultDeviceChanged(AudioScope scope);
     // The mute switch, volume or name of a device changed.
     void deviceChanged(AudioScope scope, const QString &id);
+    // A stream appeared or went away, or one was corked, uncorked or changed
+    // volume.
+    void streamsChanged();
 };

@@ -1,5 +1,7 @@
 #include "Platform/Fake/FakeAudioSystem.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,6 +11,19 @@ QString scopeName(AudioScope scope)
 {
     return scope == AudioScope::Input ? QStringLiteral("Input") : QStringLiteral("Output");
 }
+
+class FakeTap final : public AudioTap {
+public:
+    explicit FakeTap(std::shared_ptr<FakeAudioSystem::TapRecord> record)
+        : m_record(std::move(record))
+    {
+    }
+    ~FakeTap() override { m_record->isLive = false; }
+    void setGain(float gain) override { m_record->gain = gain; }
+
+private:
+    std::shared_ptr<FakeAudioSystem::TapRecord> m_record;
+};
 
 } // namespace
 
@@ -99,4 +114,41 @@ void FakeAudioSystem::changeDevice(AudioScope scope, const AudioDevice &device)
 {
     devices[scope].insert(device.id, device);
     Q_EMIT deviceChanged(scope, device.id);
+}
+
+QList<AudioStream> FakeAudioSystem::streams() const
+{
+    return state == ConnectionState::Ready ? streamList : QList<AudioStream>();
+}
+
+std::unique_ptr<AudioTap> FakeAudioSystem::createTap(const AudioTapDescription &description)
+{
+    if (state != ConnectionState::Ready || refusesTaps)
+        return nullptr;
+    auto record = std::make_shared<TapRecord>(TapRecord{description, description.gain, true});
+    taps.append(record);
+    return std::make_unique<FakeTap>(record);
+}
+
+void FakeAudioSystem::changeStreams(const QList<AudioStream> &streams)
+{
+    streamList = streams;
+    Q_EMIT streamsChanged();
+}
+
+std::shared_ptr<FakeAudioSystem::TapRecord> FakeAudioSystem::liveTap(const QList<AudioObjectID> &processObjects) const
+{
+    const QSet<AudioObjectID> wanted(processObjects.begin(), processObjects.end());
+    for (const auto &tap : taps) {
+        const QList<AudioObjectID> &objects = tap->description.processObjects;
+        if (tap->isLive && QSet<AudioObjectID>(objects.begin(), objects.end()) == wanted)
+            return tap;
+    }
+    return nullptr;
+}
+
+void FakeAudioSystem::render(const TapRecord &tap, std::span<const AudioBuffer> input, std::span<const AudioBuffer> output)
+{
+    if (tap.isLive && tap.description.render)
+        tap.description.render(input, output);
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 // A sound system described by a test: devices per scope and a default for
 // each. Writes are recorded ("mute Input usb 1", "volume Output hdmi 0.5")
@@ -15,6 +16,11 @@
 // (another program, the user) go through the change*() helpers. With
 // `delaysEchoes`, writes wait for deliverEcho() as they wait for a server's
 // answer, and the device reports its old state until then.
+//
+// Streams are what a test puts in `streamList` (changeStreams() announces
+// them). Taps are recorded in `taps`, newest last, each with its description,
+// its current gain and whether it is still live; a test runs a render cycle
+// of a tap with render().
 class FakeAudioSystem final : public AudioSystem {
     Q_OBJECT
 public:
@@ -27,6 +33,20 @@ public:
     // Answers every waiting write when `answersRequests`, else none; never
     // waits.
     bool finishRequests(std::chrono::milliseconds timeout) override;
+
+    QList<AudioStream> streams() const override;
+    std::unique_ptr<AudioTap> createTap(const AudioTapDescription &description) override;
+
+    struct TapRecord {
+        AudioTapDescription description;
+        float gain = 1.0f;
+        bool isLive = true;
+    };
+    void changeStreams(const QList<AudioStream> &streams);
+    // The live tap of exactly these process objects (in any order), if any.
+    std::shared_ptr<TapRecord> liveTap(const QList<AudioObjectID> &processObjects) const;
+    // One render cycle of a live tap.
+    static void render(const TapRecord &tap, std::span<const AudioBuffer> input, std::span<const AudioBuffer> output);
 
     // Answers the oldest waiting write: the device takes it and reports.
     void deliverEcho();
@@ -48,6 +68,10 @@ public:
     bool delaysEchoes = false;
     // false: a server that never answers.
     bool answersRequests = true;
+    QList<AudioStream> streamList;
+    QList<std::shared_ptr<TapRecord>> taps;
+    // A server that cannot make taps.
+    bool refusesTaps = false;
 
 private:
     struct Echo {

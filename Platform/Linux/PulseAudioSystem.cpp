@@ -405,3 +405,14 @@ bool PulseAudioSystem::finishRequests(std::chrono::milliseconds timeout)
     }
     return d->requests.empty() && d->droppedRequests == dropped;
 }
+
+// SCAFFOLD (replaced by the stream side): no streams, no taps.
+QList<AudioStream> PulseAudioSystem::streams() const
+{
+    return {};
+}
+
+std::unique_ptr<AudioTap> PulseAudioSystem::createTap(const AudioTapDescription &)
+{
+    return nullptr;
+}

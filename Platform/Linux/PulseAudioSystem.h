@@ -28,6 +28,8 @@ public:
     bool setVolume(AudioScope scope, const QString &id, float volume) override;
     bool hasPendingRequests(AudioScope scope, const QString &id) const override;
     bool finishRequests(std::chrono::milliseconds timeout) override;
+    QList<AudioStream> streams() const override;
+    std::unique_ptr<AudioTap> createTap(const AudioTapDescription &description) override;
 
 private:
     struct Private;
