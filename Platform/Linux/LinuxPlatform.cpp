@@ -12,6 +12,7 @@
 #include "Platform/Linux/LinuxWorkspace.h"
 #include "Platform/Linux/ProcessSoundPlayer.h"
 #include "Platform/Linux/PulseAudioSystem.h"
+#include "Platform/Linux/StreamVolumeRecord.h"
 #include "Platform/Linux/X11KeyCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/XcbConnection.h"
@@ -168,7 +169,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<XcbConnection> x11 = openDisplay();
     LinuxWorkspace workspace{x11.get()};
     ProcessSoundPlayer soundPlayer;
-    PulseAudioSystem audio{scheduler};
+    PulseAudioSystem audio{scheduler, StreamVolumeRecord::defaultPath()};
     std::unique_ptr<KeyCapture> keyCapture = makeKeyCapture(x11.get());
     std::unique_ptr<WindowServer> windowServer = overDisplay<WindowServer, X11WindowServer, InertWindowServer>(x11.get());
     std::unique_ptr<Screens> screens = makeScreens();

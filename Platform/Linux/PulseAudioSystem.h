@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class PulseStreamTap;
 class Scheduler;
 
 // The sound server through the PulseAudio client library (also served by
@@ -13,12 +14,20 @@ class Scheduler;
 // already is, with no threads of its own. A lost or refused connection is
 // retried a few times, waiting longer each time; after that the service
 // stays off (no devices) with one logged warning.
+//
+// It mirrors the clients' playback and recording streams the same way, and
+// makes taps that scale playback streams at the server. Which streams it has
+// scaled is kept in a record file (written off the main thread), so that the
+// next start can give back their own volume to streams a crash left scaled:
+// the connection reports ready only once that record has been read and acted
+// on.
 class PulseAudioSystem final : public AudioSystem {
     Q_OBJECT
 public:
     static constexpr int maximumAttempts = 5;
 
-    explicit PulseAudioSystem(Scheduler &scheduler);
+    // `recordPath`: the record of scaled streams (StreamVolumeRecord).
+    PulseAudioSystem(Scheduler &scheduler, const QString &recordPath);
     ~PulseAudioSystem() override;
 
     ConnectionState connectionState() const override;
@@ -32,6 +41,11 @@ public:
     std::unique_ptr<AudioTap> createTap(const AudioTapDescription &description) override;
 
 private:
+    friend class PulseStreamTap;
+    void tapStarted(PulseStreamTap *tap);
+    void tapChanged(PulseStreamTap *tap);
+    void tapEnded(PulseStreamTap *tap);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

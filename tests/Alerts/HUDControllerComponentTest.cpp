@@ -12,6 +12,8 @@
 #include "QtPrinters.h"
 #include "Wait.h"
 
+#include <QTemporaryDir>
+
 #include <X11/XF86keysym.h>
 #include <xcb/xcb_keysyms.h>
 
@@ -32,7 +34,7 @@ protected:
     {
         ASSERT_TRUE(sound.isReady()) << sound.log().constData();
         ASSERT_TRUE(display.isRunning());
-        audio = std::make_unique<PulseAudioSystem>(platform.scheduler);
+        audio = std::make_unique<PulseAudioSystem>(platform.scheduler, records.filePath("stream-volumes.json"));
         ASSERT_TRUE(waitUntil([this] { return audio->device(Output, audio->defaultDevice(Output)).has_value(); }));
         auto x11 = XcbConnection::open(display.name().toUtf8());
         ASSERT_TRUE(x11);
@@ -59,6 +61,7 @@ protected:
     PulseServer sound;
     PrivateDisplay display;
     FakePlatform platform;
+    QTemporaryDir records;
     std::unique_ptr<PulseAudioSystem> audio;
     std::unique_ptr<X11KeyCapture> keys;
     std::unique_ptr<AppModel> model;

@@ -26,7 +26,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(server.isReady()) << server.log().constData();
-        audio = std::make_unique<PulseAudioSystem>(scheduler);
+        audio = std::make_unique<PulseAudioSystem>(scheduler, records.filePath("stream-volumes.json"));
         ASSERT_TRUE(waitUntil([this] {
             return audio->device(Output, audio->defaultDevice(Output)) && audio->device(Input, audio->defaultDevice(Input));
         }));
@@ -35,6 +35,7 @@ protected:
 
     PulseServer server;
     ManualScheduler scheduler;
+    QTemporaryDir records;
     std::unique_ptr<PulseAudioSystem> audio;
 };
 
@@ -205,7 +206,7 @@ TEST(PulseAudioSystemAbsentTest, GivesUpAfterBoundedRetriesWithOneWarning)
     warnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(recordWarning);
     ManualScheduler scheduler;
-    PulseAudioSystem audio(scheduler);
+    PulseAudioSystem audio(scheduler, nowhere.filePath("stream-volumes.json"));
     for (int attempt = 1; attempt < PulseAudioSystem::maximumAttempts; ++attempt) {
         ASSERT_TRUE(waitUntil([&] { return scheduler.pendingCount() == 1; })) << "attempt " << attempt;
         // Each wait is twice the one before.
