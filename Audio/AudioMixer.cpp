@@ -242,7 +242,7 @@ void AudioMixer::streamsChanged()
 {
     // Between timer ticks a new process of an application with a gain gets
     // its tap at once.
-    if (m_timer && !m_pendingStreamsRefresh.isPending())
+    if (m_timer)
         m_pendingStreamsRefresh.start(0, [this] { refresh(); });
 }
 
