@@ -268,7 +268,7 @@ std::optional<LyricsContent> LyricsModel::lookupContent(const QByteArray &body, 
 
 LyricsContent LyricsModel::searchContent(const QByteArray &body, double duration)
 {
-    const LyricsContent notFound{LyricsContent::Kind::notFound, {}};
+    const LyricsContent notFound{LyricsContent::Kind::notFound};
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
     if (error.error != QJsonParseError::NoError || !document.isArray())
@@ -299,7 +299,7 @@ void LyricsModel::load(const QString &title, const QString &artist, const QStrin
         // The fetch under way goes on; its result no longer matches the
         // current key and is dropped.
         m_currentKey.reset();
-        m_content = LyricsContent{LyricsContent::Kind::none, {}};
+        m_content = LyricsContent{LyricsContent::Kind::none};
         return;
     }
     const QString songKey = key(title, artist);
@@ -311,7 +311,7 @@ void LyricsModel::load(const QString &title, const QString &artist, const QStrin
         m_content = *cached;
         return;
     }
-    m_content = LyricsContent{LyricsContent::Kind::loading, {}};
+    m_content = LyricsContent{LyricsContent::Kind::loading};
     m_task = ++m_taskCount;
     request(Stage::lookup, *m_task, {title, artist, album, duration, songKey});
 }
@@ -326,10 +326,6 @@ void LyricsModel::request(Stage stage, quint64 task, const Song &song)
 {
     const QUrl url = stage == Stage::lookup ? lookupUrl(m_serviceUrl, song.title, song.artist, song.album, song.duration)
                                             : searchUrl(m_serviceUrl, song.title, song.artist);
-    if (!url.isValid()) {
-        answered(stage, task, song, std::nullopt);
-        return;
-    }
     m_http.get(url, {{"User-Agent", userAgent}}, requestTimeout, [this, stage, task, song](const HttpClient::Response &response) {
         // A failed transfer or any status but 200 counts as an answer that
         // does not decode.
@@ -358,7 +354,7 @@ void LyricsModel::answered(Stage stage, quint64 task, const Song &song, const st
         request(Stage::search, task, song);
         return;
     }
-    finish(song, content.value_or(LyricsContent{LyricsContent::Kind::notFound, {}}));
+    finish(song, content.value_or(LyricsContent{LyricsContent::Kind::notFound}));
 }
 
 void LyricsModel::finish(const Song &song, const LyricsContent &content)

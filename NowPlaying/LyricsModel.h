@@ -46,7 +46,7 @@ struct LyricsContent {
 
     Kind kind = Kind::none;
     // The lines of synced and plain lyrics; empty for the other kinds.
-    QList<LyricLine> lines;
+    QList<LyricLine> lines = {};
 
     static LyricsContent synced(QList<LyricLine> lines) { return {Kind::synced, std::move(lines)}; }
     static LyricsContent plain(QList<LyricLine> lines) { return {Kind::plain, std::move(lines)}; }
