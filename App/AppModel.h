@@ -10,6 +10,7 @@
 #include "Audio/OutputMute.h"
 #include "Calendar/CalendarModel.h"
 #include "Calendar/WeatherModel.h"
+#include "NowPlaying/LyricsModel.h"
 #include "NowPlaying/NowPlayingModel.h"
 #include "Platform/Services.h"
 #include "Shared/PermissionNotifications.h"
@@ -90,6 +91,7 @@ private:
 public:
     NowPlayingModel nowPlaying;
     WeatherModel weather;
+    LyricsModel lyrics;
 
     // "QuibPermissionsChanged" and "QuibShowPermissions".
     PermissionNotifications permissionNotifications;

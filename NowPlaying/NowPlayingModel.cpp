@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QImageReader>
 #include <QRegularExpression>
-#include <QThreadPool>
 
 #include <cmath>
 #include <limits>
@@ -48,7 +47,7 @@ NowPlayingModel::NowPlayingModel(Scheduler &scheduler, Workspace &workspace, Win
     : m_scheduler(scheduler)
     , m_workspace(workspace)
     , m_windowServer(windowServer)
-    , m_runner(runner ? std::move(runner) : [](std::function<void()> work) { QThreadPool::globalInstance()->start(std::move(work)); })
+    , m_runner(runnerOrGlobalThreadPool(std::move(runner)))
     , m_snapshotDate(scheduler.monotonicNow())
     , m_idleWork(scheduler)
     , m_self(std::make_shared<NowPlayingModel *>(this))

@@ -2,6 +2,7 @@
 
 #include "App/Preferences.h"
 #include "NowPlaying/MediaBridgeProcess.h"
+#include "Support/BackgroundRunner.h"
 #include "Support/Scheduler.h"
 
 #include <QBindable>
@@ -26,14 +27,11 @@ class Workspace;
 // commands to it. Main thread only, apart from artwork decoding.
 class NowPlayingModel {
 public:
-    // Runs a piece of work off the main thread (artwork decoding).
-    using BackgroundRunner = std::function<void(std::function<void()>)>;
-
     static constexpr double optimisticHold = 0.8;
     static constexpr double staleReportWindow = 0.5;
     static constexpr int maximumArtworkPixels = 720;
 
-    // `runner` defaults to Qt's global thread pool.
+    // `runner` (artwork decoding) defaults to Qt's global thread pool.
     NowPlayingModel(Scheduler &scheduler, Workspace &workspace, WindowServer &windowServer, BackgroundRunner runner = {});
     ~NowPlayingModel();
     NowPlayingModel(const NowPlayingModel &) = delete;
