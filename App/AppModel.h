@@ -5,6 +5,7 @@
 #include "Alerts/TimerModel.h"
 #include "App/ClaudeUsage.h"
 #include "App/Preferences.h"
+#include "App/Updater.h"
 #include "Audio/MicMute.h"
 #include "Audio/OutputMute.h"
 #include "Calendar/CalendarModel.h"
@@ -102,6 +103,7 @@ public:
     Preferences preferences;
     Sounds sounds;
     CalendarModel calendar;
+    Updater updater;
 
 private:
     void observeMediaPreferences();
