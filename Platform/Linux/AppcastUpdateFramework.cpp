@@ -51,8 +51,9 @@ void AppcastUpdateFramework::checkForUpdates()
 {
     if (!m_started)
         return;
-    if (m_pending)
-        show(*m_pending);
+    // show() forgets the pending update, so it gets a copy.
+    if (const std::optional<Update> pending = m_pending)
+        show(*pending);
     else
         check(Check::user);
 }
