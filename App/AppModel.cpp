@@ -20,6 +20,7 @@ AppModel::AppModel(const Services &services)
     , preferences(services.defaults)
     , sounds(services.soundPlayer)
     , calendar(preferences, services, sounds, permissionNotifications)
+    , updater(services.updates, services.defaults, banners)
     , m_peekWork(services.scheduler)
     , m_previewWork(services.scheduler)
 {

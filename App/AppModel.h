@@ -5,6 +5,7 @@
 #include "Alerts/TimerModel.h"
 #include "App/ClaudeUsage.h"
 #include "App/Preferences.h"
+#include "App/Updater.h"
 #include "Audio/AudioMixer.h"
 #include "Audio/MicMute.h"
 #include "Audio/OutputMute.h"
@@ -106,6 +107,7 @@ public:
     Preferences preferences;
     Sounds sounds;
     CalendarModel calendar;
+    Updater updater;
 
 private:
     void observeMediaPreferences();

@@ -11,6 +11,7 @@ class Pointer;
 class Scheduler;
 class Screens;
 class SoundPlayer;
+class UpdateFramework;
 class UserDefaults;
 class WindowServer;
 class Workspace;
@@ -32,4 +33,5 @@ struct Services {
     Credentials &credentials;
     Pointer &pointer;
     Backlights &backlights;
+    UpdateFramework &updates;
 };

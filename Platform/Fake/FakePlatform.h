@@ -10,6 +10,7 @@
 #include "Platform/Fake/FakePointer.h"
 #include "Platform/Fake/FakeScreens.h"
 #include "Platform/Fake/FakeSoundPlayer.h"
+#include "Platform/Fake/FakeUpdateFramework.h"
 #include "Platform/Fake/FakeUserDefaults.h"
 #include "Platform/Fake/FakeWindowServer.h"
 #include "Platform/Fake/FakeWorkspace.h"
@@ -32,10 +33,11 @@ struct FakePlatform {
     FakeCredentials credentials;
     FakePointer pointer;
     FakeBacklights backlights;
+    FakeUpdateFramework updates;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials, pointer, backlights};
+                        eventStore, location, credentials, pointer, backlights, updates};
     }
 };

@@ -1,5 +1,7 @@
 #include "Platform/Linux/LinuxPlatform.h"
 
+#include "Platform/BundleInfo.h"
+#include "Platform/Linux/AppcastUpdateFramework.h"
 #include "Platform/Linux/ClockStepWatcher.h"
 #include "Platform/Linux/CursorPointer.h"
 #include "Platform/Linux/DBusNotifications.h"
@@ -178,6 +180,7 @@ struct LinuxPlatform::Private {
     LinuxCredentials credentials;
     std::unique_ptr<Pointer> pointer = makePointer();
     std::unique_ptr<Backlights> backlights = makeBacklights();
+    AppcastUpdateFramework updates{scheduler, defaults, workspace, BundleInfo::main()};
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump
@@ -192,5 +195,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates};
 }
