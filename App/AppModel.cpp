@@ -10,6 +10,7 @@ AppModel::AppModel(const Services &services)
     , alerts(services.scheduler)
     , timers(services.scheduler)
     , banners(services.scheduler, services.workspace)
+    , integrations(services.defaults)
     , micMute(services.audio, services.keyCapture)
     , outputMute(services.audio)
     , claudeUsage(services)
@@ -19,6 +20,8 @@ AppModel::AppModel(const Services &services)
     , m_peekWork(services.scheduler)
     , m_previewWork(services.scheduler)
 {
+    integrations.refresh();
+    integrations.repairCommandLink();
 }
 
 AppModel::~AppModel() = default;

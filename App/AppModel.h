@@ -4,6 +4,7 @@
 #include "Alerts/NotchAlertCenter.h"
 #include "Alerts/TimerModel.h"
 #include "App/ClaudeUsage.h"
+#include "App/Integrations.h"
 #include "App/Preferences.h"
 #include "Audio/MicMute.h"
 #include "Audio/OutputMute.h"
@@ -95,6 +96,7 @@ public:
     NotchAlertCenter alerts;
     TimerModel timers;
     BannerCenter banners;
+    Integrations integrations;
 
     MicMute micMute;
     OutputMute outputMute;
