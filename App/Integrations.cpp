@@ -154,7 +154,8 @@ void Integrations::connectClaudeCode()
 
 Integrations::Outcome Integrations::connectHooks(const std::optional<QString> &executable)
 {
-    // The link as a refresh now would find it.
+    // The link as it is now, rather than the flag: results of earlier
+    // actions may still be on their way to the main thread.
     if (!linkTarget()) {
         QString error;
         if (!linkCommand(executable, error))
@@ -165,8 +166,7 @@ Integrations::Outcome Integrations::connectHooks(const std::optional<QString> &e
     return changeClaudeSettings([](QJsonObject &settings) {
         QJsonObject hooks = settings.value(hooksKey).toObject();
         for (const QString &event : hookEvents) {
-            const QJsonValue entries = hooks.value(event);
-            QJsonArray kept = removingOurHooks(isArrayOfObjects(entries) ? entries.toArray() : QJsonArray());
+            QJsonArray kept = removingOurHooks(hooks.value(event));
             kept.append(ourEntry());
             hooks.insert(event, kept);
         }
@@ -183,8 +183,7 @@ void Integrations::disconnectClaudeCode()
                 return false;
             QJsonObject hooks = settings.value(hooksKey).toObject();
             for (const QString &event : hookEvents) {
-                const QJsonValue entries = hooks.value(event);
-                const QJsonArray kept = removingOurHooks(isArrayOfObjects(entries) ? entries.toArray() : QJsonArray());
+                const QJsonArray kept = removingOurHooks(hooks.value(event));
                 if (kept.isEmpty())
                     hooks.remove(event);
                 else
@@ -262,7 +261,7 @@ Integrations::Outcome Integrations::changeClaudeSettings(const std::function<boo
     if (!readClaudeSettings(settings, error))
         return finished(settingsError(error));
     if (!change(settings))
-        return Outcome{true};
+        return Outcome{true, std::nullopt, std::nullopt};
     if (!writeClaudeSettings(settings, error))
         return finished(settingsError(error));
     return finished();
@@ -362,10 +361,12 @@ bool Integrations::writeClaudeSettings(const QJsonObject &settings, QString &err
     return AtomicFile::write(path, QJsonDocument(settings).toJson(QJsonDocument::Indented), &error);
 }
 
-QJsonArray Integrations::removingOurHooks(const QJsonArray &entries)
+QJsonArray Integrations::removingOurHooks(const QJsonValue &entries)
 {
     QJsonArray kept;
-    for (const QJsonValue &entry : entries) {
+    if (!isArrayOfObjects(entries))
+        return kept;
+    for (const QJsonValue &entry : entries.toArray()) {
         const QJsonObject object = entry.toObject();
         const QJsonValue hooks = object.value(hooksKey);
         if (!isArrayOfObjects(hooks)) {

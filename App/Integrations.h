@@ -106,7 +106,9 @@ private:
     static std::optional<QString> linkTarget();
     static bool readClaudeSettings(QJsonObject &settings, QString &error);
     static bool writeClaudeSettings(const QJsonObject &settings, QString &error);
-    static QJsonArray removingOurHooks(const QJsonArray &entries);
+    // An event's entries without the program's hooks; a value that is not
+    // an array of objects counts as no entries.
+    static QJsonArray removingOurHooks(const QJsonValue &entries);
     static bool claudeHooksInstalled();
     static bool statusLineInstalled();
     // An action's end: `error` (none clears `lastError`) and the flags as
