@@ -13,6 +13,7 @@ AppModel::AppModel(const Services &services)
     , alerts(services.scheduler)
     , timers(services.scheduler)
     , banners(services.scheduler, services.workspace)
+    , integrations(services.defaults)
     , mixer(services.audio, services.workspace, services.defaults, services.scheduler, QCoreApplication::applicationPid())
     , micMute(services.audio, services.keyCapture)
     , outputMute(services.audio)
@@ -24,6 +25,8 @@ AppModel::AppModel(const Services &services)
     , m_peekWork(services.scheduler)
     , m_previewWork(services.scheduler)
 {
+    integrations.refresh();
+    integrations.repairCommandLink();
 }
 
 AppModel::~AppModel() = default;

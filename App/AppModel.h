@@ -4,6 +4,7 @@
 #include "Alerts/NotchAlertCenter.h"
 #include "Alerts/TimerModel.h"
 #include "App/ClaudeUsage.h"
+#include "App/Integrations.h"
 #include "App/Preferences.h"
 #include "App/Updater.h"
 #include "Audio/AudioMixer.h"
@@ -99,6 +100,7 @@ public:
     NotchAlertCenter alerts;
     TimerModel timers;
     BannerCenter banners;
+    Integrations integrations;
 
     AudioMixer mixer;
     MicMute micMute;

@@ -24,14 +24,18 @@ bool write(const QString &path, const QByteArray &contents, QString *error)
     return true;
 }
 
-bool backUpOnce(const QString &path, const QString &backupPath)
+bool backUpOnce(const QString &path, const QString &backupPath, QString *error)
 {
     if (QFileInfo::exists(backupPath) || !QFileInfo::exists(path))
         return true;
     QFile source(path);
-    if (!source.open(QIODevice::ReadOnly))
+    const QByteArray contents = source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
+    if (source.error() != QFileDevice::NoError) {
+        if (error)
+            *error = source.errorString();
         return false;
-    return write(backupPath, source.readAll());
+    }
+    return write(backupPath, contents, error);
 }
 
 } // namespace AtomicFile

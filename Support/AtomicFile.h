@@ -12,7 +12,8 @@ namespace AtomicFile {
 bool write(const QString &path, const QByteArray &contents, QString *error = nullptr);
 
 // Copies `path` to `backupPath` unless a backup already exists there. True
-// when a backup exists afterwards (or there was nothing to back up).
-bool backUpOnce(const QString &path, const QString &backupPath);
+// when a backup exists afterwards (or there was nothing to back up); on
+// failure `error` (when given) says why.
+bool backUpOnce(const QString &path, const QString &backupPath, QString *error = nullptr);
 
 } // namespace AtomicFile
