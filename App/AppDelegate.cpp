@@ -58,6 +58,9 @@ void AppDelegate::applicationWillTerminate()
     const bool unmutes = m_model.micMute.isMuted();
     if (unmutes)
         m_model.micMute.setMuted(false);
+    // Puts every application's volume back as it was before the mixer
+    // changed it.
+    m_model.mixer.releaseTaps();
     // Requests to the sound server travel asynchronously: one still on its
     // way when the process ends is lost.
     const bool answered = m_model.services().audio.finishRequests(soundServerWait);

@@ -1,5 +1,7 @@
 #include "App/AppModel.h"
 
+#include <QCoreApplication>
+
 const AppModel::PeekSong AppModel::demoPeekSong{QStringLiteral("Uma Canção de Demonstração com um Título Bem Comprido"),
                                                 QStringLiteral("Artista de Demonstração")};
 
@@ -10,6 +12,7 @@ AppModel::AppModel(const Services &services)
     , alerts(services.scheduler)
     , timers(services.scheduler)
     , banners(services.scheduler, services.workspace)
+    , mixer(services.audio, services.workspace, services.defaults, services.scheduler, QCoreApplication::applicationPid())
     , micMute(services.audio, services.keyCapture)
     , outputMute(services.audio)
     , claudeUsage(services)

@@ -5,6 +5,7 @@
 #include "Alerts/TimerModel.h"
 #include "App/ClaudeUsage.h"
 #include "App/Preferences.h"
+#include "Audio/AudioMixer.h"
 #include "Audio/MicMute.h"
 #include "Audio/OutputMute.h"
 #include "Calendar/CalendarModel.h"
@@ -96,6 +97,7 @@ public:
     TimerModel timers;
     BannerCenter banners;
 
+    AudioMixer mixer;
     MicMute micMute;
     OutputMute outputMute;
     ClaudeUsage claudeUsage;

@@ -58,7 +58,8 @@ public:
     void setGain(double gain, const QString &id);
     void resetAll();
     // Stops every tap and keeps the gains, so that nothing stays scaled
-    // once the app has quit.
+    // once the app has quit. For the quit path: no tap is made afterwards
+    // and the refresh timer stops.
     void releaseTaps();
 
     // For tests and diagnostics.
@@ -67,8 +68,12 @@ public:
 
 private:
     void apply(const QString &id, std::optional<AudioApp> app);
+    void removeTap(const QString &id);
     void outputChanged();
+    void streamsChanged();
     std::optional<QString> currentOutputUID();
+    // Assigns and notifies, even when the gains are unchanged.
+    void setGains(const QHash<QString, double> &gains);
     void writeGains();
 
     AudioSystem &m_audio;
@@ -81,7 +86,13 @@ private:
     QHash<QString, std::shared_ptr<AppVolumeTap>> m_taps;
     int m_visibleCount = 0;
     std::unique_ptr<RepeatingTimer> m_timer;
-    std::optional<std::chrono::milliseconds> m_timerInterval;
     std::optional<QString> m_outputUID;
+    // The sound server's events are handled one turn of the event loop
+    // later, a burst of them once.
+    Delay m_pendingOutputChange;
+    Delay m_pendingStreamsRefresh;
+    // Set by releaseTaps(): the app is quitting and makes no more taps.
+    bool m_tapsReleased = false;
     QMetaObject::Connection m_outputListener;
+    QMetaObject::Connection m_streamsListener;
 };

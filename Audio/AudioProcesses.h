@@ -57,6 +57,8 @@ public:
     qsizetype cachedOwnerCount() const { return m_ownerCache.size(); }
 
 private:
+    static QList<AudioObjectID> processObjects(const QList<AudioStream> &streams);
+
     AudioSystem &m_audio;
     Workspace &m_workspace;
     qint64 m_ownProcess;

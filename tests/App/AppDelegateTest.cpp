@@ -291,3 +291,19 @@ TEST_F(AppDelegateTest, ReopenAndRightClickAfterTheDelegateIsGoneDoNothing)
     EXPECT_TRUE(log.messages(QStringLiteral("Quib: settings requested")).isEmpty());
     EXPECT_EQ(NotchWindowController::contextMenu(), nullptr) << "no menu";
 }
+
+TEST_F(AppDelegateTest, QuittingPutsEveryApplicationsVolumeBack)
+{
+    platform.audio.addDevice(AudioScope::Output, FakeAudioSystem::switchedDevice(QStringLiteral("speakers"), 0.5f));
+    platform.audio.defaults[AudioScope::Output] = QStringLiteral("speakers");
+    platform.workspace.addApplication(100, 1, QStringLiteral("org.player"));
+    platform.audio.changeStreams({AudioStream{1, AudioStream::Direction::Playback, 100, false, {1.0f}}});
+    model().mixer.setGain(0.3, QStringLiteral("org.player"));
+    ASSERT_EQ(platform.audio.taps.size(), 1);
+    ASSERT_TRUE(platform.audio.taps[0]->isLive);
+
+    delegate->applicationWillTerminate();
+    EXPECT_FALSE(platform.audio.taps[0]->isLive);
+    EXPECT_EQ(platform.defaults.values.value(QStringLiteral("appVolumes")), (QVariantMap{{QStringLiteral("org.player"), 0.3}}))
+        << "the gain is kept for the next launch";
+}

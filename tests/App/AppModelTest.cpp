@@ -364,3 +364,19 @@ TEST_F(AppModelTest, SameSongAfterThePlayerStoppedRaisesNoPeek)
     reportAndCheck(QStringLiteral("Três"), QStringLiteral("Banda"));
     EXPECT_TRUE(model->isPeekingSong());
 }
+
+TEST_F(AppModelTest, SavedAppVolumesActBeforeTheEventLoopRuns)
+{
+    FakePlatform platform;
+    platform.audio.addDevice(AudioScope::Output, AudioDevice{QStringLiteral("speakers"), QStringLiteral("Alto-falantes"), false, true, 0.5f, false});
+    platform.audio.defaults[AudioScope::Output] = QStringLiteral("speakers");
+    platform.workspace.addApplication(100, 1, QStringLiteral("org.player"));
+    platform.audio.streamList = {AudioStream{1, AudioStream::Direction::Playback, 100, false, {1.0f}}};
+    platform.defaults.values.insert(QStringLiteral("appVolumes"), QVariantMap{{QStringLiteral("org.player"), 0.3}});
+
+    AppModel model(platform.services());
+    ASSERT_EQ(platform.audio.taps.size(), 1);
+    EXPECT_TRUE(platform.audio.taps[0]->isLive);
+    EXPECT_EQ(platform.audio.taps[0]->gain, 0.3f);
+    EXPECT_EQ(model.mixer.timerInterval(), AudioMixer::backgroundRefreshInterval);
+}
