@@ -7,6 +7,7 @@
 #include "Notch/CompactNotchContent.h"
 #include "Notch/EventProgressCompactContent.h"
 #include "Notch/MicMutedCompactContent.h"
+#include "Notch/MixerContent.h"
 #include "Notch/NotchShapeLayers.h"
 #include "Notch/NotchViewModel.h"
 #include "Notch/OpenNotchContent.h"
@@ -354,12 +355,12 @@ NotchRootView::Entry NotchRootView::makeEntry(NotchState state)
         entry.resize = addContent<EventProgressCompactContent>(m_viewModel, entry.frame);
     else if (state == NotchState::compact(CompactKind::micMuted))
         entry.resize = addContent<MicMutedCompactContent>(m_viewModel, entry.frame);
+    else if (state == NotchState::mixer())
+        entry.resize = addContent<MixerContent>(m_viewModel, entry.frame);
     else if (state == NotchState::peek())
         entry.resize = addContent<PeekContent>(m_viewModel, entry.frame);
     else if (state == NotchState::open())
         entry.resize = addContent<OpenNotchContent>(app, notchHeight, entry.frame);
-    // The mixer's content is not built yet: its state shows the silhouette
-    // alone.
     return entry;
 }
 
