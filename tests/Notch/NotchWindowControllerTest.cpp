@@ -1,3 +1,4 @@
+#include "Alerts/BannerViews.h"
 #include "Audio/AudioMixer.h"
 #include "Notch/MicMutedCompactContent.h"
 #include "Notch/MixerContent.h"
@@ -351,4 +352,23 @@ TEST_F(NotchWindowControllerTest, TheMuteStripShowsItsContent)
     auto *strip = findContent<MicMutedCompactContent>();
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->size(), model().shapeSize(NotchState::compact(CompactKind::micMuted)));
+}
+
+TEST_F(NotchWindowControllerTest, TheMixersCloseButtonOnThePanelUnpinsAndClosesIt)
+{
+    controller->openMixer();
+    moveTo(onNotch);
+    advance(1);
+    auto *content = findContent<MixerContent>();
+    ASSERT_TRUE(content);
+    CloseButton *button = content->closeButton();
+    ASSERT_TRUE(button->isVisible());
+    const QPoint centre = controller->panel().mapFromScene(button->mapToScene(button->boundingRect().center()));
+    QTest::mouseClick(controller->panel().viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_FALSE(model().isMixerPinned());
+    EXPECT_FALSE(model().isMixerOpen());
+    EXPECT_EQ(app->mixer.visibleCount(), 0);
+    // The mixer's content shrinks away with the silhouette.
+    advance(1);
+    EXPECT_FALSE(findContent<MixerContent>());
 }
