@@ -59,6 +59,12 @@ QSet<AudioObjectID> asSet(const QList<AudioObjectID> &objects)
     return QSet<AudioObjectID>(objects.begin(), objects.end());
 }
 
+const AudioApp *findApp(const QList<AudioApp> &apps, const QString &id)
+{
+    const auto found = std::find_if(apps.cbegin(), apps.cend(), [&id](const AudioApp &app) { return app.id == id; });
+    return found == apps.cend() ? nullptr : &*found;
+}
+
 double seconds(std::chrono::milliseconds interval)
 {
     return std::chrono::duration<double>(interval).count();
@@ -117,8 +123,8 @@ void AudioMixer::refresh()
     // Every application with a gain, shown or not, keeps its tap.
     for (auto it = gains.constBegin(); it != gains.constEnd(); ++it) {
         const QString &id = it.key();
-        const auto app = std::find_if(all.cbegin(), all.cend(), [&id](const AudioApp &candidate) { return candidate.id == id; });
-        if (app == all.cend()) {
+        const AudioApp *app = findApp(all, id);
+        if (!app) {
             // It comes back with its gain once it plays again.
             removeTap(id);
             continue;
@@ -202,20 +208,20 @@ std::optional<std::chrono::milliseconds> AudioMixer::timerInterval() const
 void AudioMixer::apply(const QString &id, std::optional<AudioApp> app)
 {
     removeTap(id);
-    const auto gain = m_gains.value().constFind(id);
-    if (gain == m_gains.value().constEnd() || m_tapsReleased)
+    const QHash<QString, double> gains = m_gains.value();
+    if (!gains.contains(id) || m_tapsReleased)
         return;
     if (!app) {
         const QList<AudioApp> all = m_processes.apps();
-        const auto found = std::find_if(all.cbegin(), all.cend(), [&id](const AudioApp &candidate) { return candidate.id == id; });
-        if (found == all.cend())
+        const AudioApp *found = findApp(all, id);
+        if (!found)
             return;
         app = *found;
     }
     const std::optional<QString> outputUID = currentOutputUID();
     if (!outputUID)
         return;
-    std::unique_ptr<AppVolumeTap> tap = AppVolumeTap::create(m_audio, id, app->processObjects, *outputUID, float(*gain));
+    std::unique_ptr<AppVolumeTap> tap = AppVolumeTap::create(m_audio, id, app->processObjects, *outputUID, float(gains.value(id)));
     if (!tap) {
         // The gain stays: the next refresh tries again.
         qCWarning(lcAudio).noquote() << "Quib: could not create the volume tap for" << id;
@@ -242,7 +248,7 @@ void AudioMixer::streamsChanged()
 {
     // Between timer ticks a new process of an application with a gain gets
     // its tap at once.
-    if (m_timer && !m_pendingStreamsRefresh.isPending())
+    if (m_timer)
         m_pendingStreamsRefresh.start(0, [this] { refresh(); });
 }
 

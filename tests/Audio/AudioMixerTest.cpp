@@ -518,6 +518,29 @@ TEST_F(AudioMixerTest, AnOutputChangeRebuildsEveryLiveTapOnTheNewDevice)
     EXPECT_EQ(audio.taps.size(), 4);
 }
 
+TEST_F(AudioMixerTest, WhenTheLastOutputGoesTheTapsWaitForTheNextOne)
+{
+    addApp(100, "alpha");
+    play({100});
+    AudioMixer &mixer = makeMixer();
+    mixer.setGain(0.5, "alpha");
+    ASSERT_EQ(liveTapCount(), 1);
+
+    audio.changeDefault(Output, QString());
+    scheduler.advance(0);
+    EXPECT_EQ(liveTapCount(), 0);
+    EXPECT_EQ(mixer.gains(), (Gains{{"alpha", 0.5}}));
+
+    // The new device's event finds no live tap to rebuild: the next tick
+    // makes one.
+    audio.changeDefault(Output, "headphones");
+    scheduler.advance(0);
+    EXPECT_EQ(liveTapCount(), 0);
+    scheduler.advance(2.0);
+    ASSERT_EQ(liveTapCount(), 1);
+    EXPECT_EQ(audio.taps.last()->description.outputDevice, "headphones");
+}
+
 TEST_F(AudioMixerTest, AnOutputChangeAfterTheMixerIsGoneDoesNothing)
 {
     addApp(100, "alpha");
