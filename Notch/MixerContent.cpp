@@ -228,6 +228,11 @@ QGraphicsObject *MixerContent::placeholder() const
     return m_placeholder;
 }
 
+double MixerContent::rowWidth() const
+{
+    return std::max(0.0, m_size.width() - horizontalPadding * 2);
+}
+
 double MixerContent::listTop() const
 {
     return m_notchHeight + topSpacing + MixerRow::systemHeight + dividerSpacing * 2 + 1;
@@ -236,7 +241,7 @@ double MixerContent::listTop() const
 QRectF MixerContent::dividerRect() const
 {
     const double top = m_notchHeight + topSpacing + MixerRow::systemHeight + dividerSpacing;
-    return QRectF(horizontalPadding, top, m_size.width() - horizontalPadding * 2, 1);
+    return QRectF(horizontalPadding, top, rowWidth(), 1);
 }
 
 void MixerContent::apply()
@@ -272,7 +277,7 @@ MixerRow *MixerContent::makeApplicationRow(const QString &id)
     auto *row = new MixerRow(app.services().scheduler, MixerRow::applicationHeight, Typography::systemFont(12),
                              [&mixer, id](double gain) { mixer.setGain(gain, id); }, this);
     row->setLeading(new AppIcon(app.services().workspace, id));
-    row->setWidth(m_size.width() - horizontalPadding * 2);
+    row->setWidth(rowWidth());
     return row;
 }
 
@@ -332,7 +337,7 @@ void MixerContent::listFrame()
 
 void MixerContent::relayout()
 {
-    const double width = m_size.width() - horizontalPadding * 2;
+    const double width = rowWidth();
     m_systemRow->setPos(horizontalPadding, m_notchHeight + topSpacing);
     m_systemRow->setWidth(width);
     for (const Entry &entry : m_entries)

@@ -153,6 +153,7 @@ private:
         double fromOpacity = 1;
     };
 
+    double rowWidth() const;
     double listTop() const;
     void apply();
     MixerRow *makeApplicationRow(const QString &id);
