@@ -6,6 +6,8 @@
 #include "App/AppModel.h"
 #include "Notch/CompactNotchContent.h"
 #include "Notch/EventProgressCompactContent.h"
+#include "Notch/MicMutedCompactContent.h"
+#include "Notch/MixerContent.h"
 #include "Notch/NotchShapeLayers.h"
 #include "Notch/NotchViewModel.h"
 #include "Notch/OpenNotchContent.h"
@@ -351,12 +353,14 @@ NotchRootView::Entry NotchRootView::makeEntry(NotchState state)
         entry.resize = addContent<ReminderCompactContent>(m_viewModel, entry.frame);
     else if (state == NotchState::compact(CompactKind::event))
         entry.resize = addContent<EventProgressCompactContent>(m_viewModel, entry.frame);
+    else if (state == NotchState::compact(CompactKind::micMuted))
+        entry.resize = addContent<MicMutedCompactContent>(m_viewModel, entry.frame);
+    else if (state == NotchState::mixer())
+        entry.resize = addContent<MixerContent>(m_viewModel, entry.frame);
     else if (state == NotchState::peek())
         entry.resize = addContent<PeekContent>(m_viewModel, entry.frame);
     else if (state == NotchState::open())
         entry.resize = addContent<OpenNotchContent>(app, notchHeight, entry.frame);
-    // The contents of the mute strip and the mixer are not built yet: their
-    // states show the silhouette alone.
     return entry;
 }
 

@@ -94,7 +94,7 @@ NotchViewModel::Inputs NotchViewModel::inputs() const
     in.timerInNotch = preferences.timerInNotch.value();
     in.isTimerRunning = m_app.timers.isRunning();
     in.openWidth = preferences.openWidth.value();
-    in.mixerApplicationCount = mixerApplicationCount.value();
+    in.mixerApplicationCount = m_app.mixer.apps().size();
     return in;
 }
 

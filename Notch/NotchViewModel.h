@@ -66,11 +66,6 @@ public:
     qreal compactSideWidth(CompactKind kind) const { return sizes().compactSideWidth(kind); }
     QSizeF windowSize() const { return sizes().windowSize(); }
 
-    // FIXME: the volume mixer is not part of the app yet; until it is, the
-    // mixer's number of applications reaches the notch through this
-    // property, which nothing sets in the app.
-    QProperty<qsizetype> mixerApplicationCount{0};
-
 private:
     // Every input of the state and the sizes, read at once.
     struct Inputs {

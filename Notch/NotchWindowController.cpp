@@ -1,6 +1,7 @@
 #include "Notch/NotchWindowController.h"
 
 #include "App/AppModel.h"
+#include "Audio/AudioMixer.h"
 #include "Notch/NotchPanel.h"
 #include "Notch/NotchRootView.h"
 #include "Notch/NotchShapeLayers.h"
@@ -11,6 +12,7 @@
 #include <QGraphicsScene>
 #include <QMenu>
 
+#include <algorithm>
 #include <cmath>
 
 std::function<QMenu *()> NotchWindowController::contextMenu;
@@ -232,8 +234,17 @@ void NotchWindowController::setMixerOpen(bool open)
     if (open == m_viewModel->isMixerOpen())
         return;
     m_viewModel->setMixerOpen(open);
-    // FIXME: the audio mixer's visible count, its refresh and the system
-    // volume observation follow here once the mixer is part of the app.
+    // The mixer keeps its list and the output volume fresh while any panel
+    // shows it.
+    AudioMixer &mixer = m_app.mixer;
+    mixer.setVisibleCount(std::max(0, mixer.visibleCount() + (open ? 1 : -1)));
+    if (mixer.visibleCount() < 1) {
+        mixer.systemVolume().stopObserving();
+    } else {
+        mixer.systemVolume().startObserving();
+        mixer.refresh();
+    }
+    mixer.scheduleTimer();
 }
 
 void NotchWindowController::openMixer()

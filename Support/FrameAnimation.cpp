@@ -25,11 +25,16 @@ void FrameAnimation::stop()
     m_ticks.stop();
 }
 
-double FrameAnimation::progress() const
+double FrameAnimation::linearProgress() const
 {
     if (!m_ticks.isActive() || m_duration <= 0)
         return 1.0;
-    const double linear = std::clamp(m_scheduler.secondsSince(m_start) / m_duration, 0.0, 1.0);
+    return std::clamp(m_scheduler.secondsSince(m_start) / m_duration, 0.0, 1.0);
+}
+
+double FrameAnimation::progress() const
+{
+    const double linear = linearProgress();
     // Ease-out (cubic): quick at first, settling at the end, like the
     // springs these fades stand for.
     const double remaining = 1.0 - linear;

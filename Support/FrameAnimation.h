@@ -21,6 +21,8 @@ public:
     bool isRunning() const { return m_ticks.isActive(); }
     // The eased (ease-out) progress: 0 at the start, 1 when idle.
     double progress() const;
+    // The same without the curve, for a frame that eases on its own terms.
+    double linearProgress() const;
 
 private:
     Scheduler &m_scheduler;

@@ -1,6 +1,7 @@
 #include "Notch/CompactNotchContent.h"
 #include "Notch/EventProgressCompactContent.h"
 #include "Notch/EventProgressRing.h"
+#include "Notch/MicMutedCompactContent.h"
 #include "Notch/MicMutedIcon.h"
 #include "Notch/MutedIcons.h"
 #include "Notch/NotchViewModel.h"
@@ -315,4 +316,60 @@ TEST_F(CompactContentsUi, AClickAnywhereInThePeekBringsThePlayerForward)
     EXPECT_EQ(scene.mouseGrabberItem(), peek);
     QCoreApplication::sendEvent(&scene, &release);
     EXPECT_EQ(platform.workspace.opened, QStringList{QStringLiteral("/usr/share/applications/org.example.Player.desktop")});
+}
+
+TEST_F(CompactContentsUi, MuteStripShowsTheMutedSymbolsLeftAndTheWordRight)
+{
+    preferences().showMicMutedIcon.setValue(true);
+    preferences().showSoundMutedIcon.setValue(true);
+    struct Row {
+        const char *name;
+        bool mic, sound;
+        double iconsWidth;
+    };
+    const Row rows[] = {
+        {"microphone alone", true, false, MutedIcons::microphoneSize},
+        {"speaker alone", false, true, MutedIcons::speakerSize},
+        {"speaker, then microphone", true, true, MutedIcons::speakerSize + MutedIcons::spacing + MutedIcons::microphoneSize},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        scene.clear();
+        app->micMute.setMuted(row.mic);
+        muteOutput(row.sound);
+        ASSERT_EQ(model.state(), NotchState::compact(CompactKind::micMuted));
+        auto *strip = show<MicMutedCompactContent>(NotchState::compact(CompactKind::micMuted));
+        EXPECT_EQ(size, QSizeF(190 + 2 * 64, notchHeight));
+        EXPECT_EQ(strip->mutedIcons()->showsMic(), row.mic);
+        EXPECT_EQ(strip->mutedIcons()->showsSound(), row.sound);
+        EXPECT_DOUBLE_EQ(strip->mutedIcons()->pos().x(), 14);
+        EXPECT_DOUBLE_EQ(strip->mutedIcons()->pos().y() + strip->mutedIcons()->naturalSize().height() / 2, notchHeight / 2);
+        EXPECT_DOUBLE_EQ(strip->wordRect().right(), size.width() - 14);
+
+        const QImage image = render();
+        const int width = int(size.width());
+        const QRect icons = Rendering::inkBounds(image, QRect(0, 0, 60, int(notchHeight)));
+        ASSERT_FALSE(icons.isEmpty());
+        EXPECT_GE(icons.left(), 14);
+        EXPECT_NEAR(icons.right() + 1, 14 + row.iconsWidth, 1.5);
+        EXPECT_TRUE(closeColors(strongest(image, icons, qRed), MicMutedIcon::red()));
+        const QRect word = Rendering::inkBounds(image, QRect(width - 60, 0, 60, int(notchHeight)));
+        ASSERT_FALSE(word.isEmpty());
+        EXPECT_LE(word.right(), width - 14);
+        EXPECT_GE(word.right(), width - 14 - 3);
+        EXPECT_TRUE(closeColors(strongest(image, word, qRed), MicMutedIcon::red()));
+        EXPECT_TRUE(Rendering::inkBounds(image, QRect(60, 0, width - 120, int(notchHeight))).isEmpty()) << "the housing stays dark";
+    }
+}
+
+TEST_F(CompactContentsUi, MuteStripFollowsTheMuteSwitches)
+{
+    preferences().showSoundMutedIcon.setValue(true);
+    app->micMute.setMuted(true);
+    auto *strip = show<MicMutedCompactContent>(NotchState::compact(CompactKind::micMuted));
+    EXPECT_FALSE(strip->mutedIcons()->showsSound());
+    muteOutput(true);
+    EXPECT_TRUE(strip->mutedIcons()->showsSound());
+    EXPECT_TRUE(strip->mutedIcons()->showsMic());
+    EXPECT_DOUBLE_EQ(strip->mutedIcons()->pos().y(), (notchHeight - MutedIcons::microphoneSize) / 2);
 }

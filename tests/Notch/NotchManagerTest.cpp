@@ -1,3 +1,4 @@
+#include "Audio/AudioMixer.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
 #include "NotchFixture.h"
@@ -184,4 +185,25 @@ TEST_F(NotchManagerTest, DebugMixerOpensPinnedOnEveryPanel)
         EXPECT_TRUE(controller->viewModel().isMixerPinned());
         EXPECT_EQ(controller->viewModel().state(), NotchState::mixer());
     }
+}
+
+TEST_F(NotchManagerTest, MixersOpenOnTwoPanelsCountTwiceAndARebuildReleasesThem)
+{
+    AudioMixer &mixer = app->mixer;
+    manager->debugOpenMixerFromMenu();
+    EXPECT_EQ(mixer.visibleCount(), 2);
+    manager->controllers()[0]->viewModel().closeMixer();
+    EXPECT_EQ(mixer.visibleCount(), 1);
+    EXPECT_TRUE(mixer.systemVolume().isObserving()) << "the other panel still shows the mixer";
+
+    // The panels are replaced; the old ones close their mixers.
+    platform.screens.setScreens({external});
+    ASSERT_EQ(manager->controllers().size(), 1u);
+    EXPECT_EQ(mixer.visibleCount(), 0);
+    EXPECT_FALSE(mixer.systemVolume().isObserving());
+    EXPECT_FALSE(mixer.timerInterval());
+    manager->debugOpenMixerFromMenu();
+    EXPECT_EQ(mixer.visibleCount(), 1);
+    manager.reset();
+    EXPECT_EQ(mixer.visibleCount(), 0);
 }

@@ -1,7 +1,12 @@
+#include "Alerts/BannerViews.h"
+#include "Audio/AudioMixer.h"
+#include "Notch/MicMutedCompactContent.h"
+#include "Notch/MixerContent.h"
 #include "Notch/NotchPanel.h"
 #include "Notch/NotchWindowController.h"
 #include "NotchFixture.h"
 
+#include <QGraphicsScene>
 #include <QMenu>
 #include <QTest>
 
@@ -41,6 +46,29 @@ protected:
     {
         QWidget *viewport = controller->panel().viewport();
         QTest::mouseClick(viewport, button, {}, viewport->mapFromGlobal(onNotch));
+    }
+
+    // The content of that type on the panel, if any.
+    template <typename Content>
+    Content *findContent() const
+    {
+        for (QGraphicsItem *item : controller->panel().scene()->items()) {
+            if (auto *content = qobject_cast<Content *>(item->toGraphicsObject()))
+                return content;
+        }
+        return nullptr;
+    }
+    // A playing application at process `pid`.
+    void play(qint64 pid, const QString &id)
+    {
+        platform.workspace.addApplication(pid, 1, id);
+        AudioStream stream;
+        stream.index = quint32(pid);
+        stream.processIdentifier = pid;
+        stream.volume = {1, 1};
+        QList<AudioStream> streams = platform.audio.streamList;
+        streams.append(stream);
+        platform.audio.changeStreams(streams);
     }
 
     std::unique_ptr<NotchWindowController> controller;
@@ -263,4 +291,84 @@ TEST_F(NotchWindowControllerTest, PointerIsReadRarelyWhenFarAndOftenNearThePanel
     platform.pointer.reads = 0;
     advance(1);
     EXPECT_GE(platform.pointer.reads, 0.9 / NotchWindowController::nearPollInterval);
+}
+
+TEST_F(NotchWindowControllerTest, AnOpenMixerIsCountedFollowsTheVolumeAndKeepsItsListFresh)
+{
+    using namespace std::chrono_literals;
+    AudioMixer &mixer = app->mixer;
+    play(501, QStringLiteral("org.example.Music"));
+    EXPECT_TRUE(mixer.apps().isEmpty()) << "nobody looks while no mixer is shown";
+
+    for (const char *round : {"first opening", "second opening"}) {
+        SCOPED_TRACE(round);
+        controller->openMixer();
+        EXPECT_EQ(mixer.visibleCount(), 1);
+        EXPECT_TRUE(mixer.systemVolume().isObserving());
+        EXPECT_FLOAT_EQ(mixer.systemVolume().volume(), 1) << "the speakers' volume, read on opening";
+        EXPECT_EQ(mixer.apps().size(), 1) << "refreshed on opening";
+        EXPECT_EQ(mixer.timerInterval(), 1000ms);
+        ASSERT_TRUE(findContent<MixerContent>());
+        EXPECT_EQ(findContent<MixerContent>()->applicationRows().size(), 1);
+
+        // Closed with its button: nothing is counted, observed or timed.
+        model().closeMixer();
+        EXPECT_EQ(mixer.visibleCount(), 0);
+        EXPECT_FALSE(mixer.systemVolume().isObserving());
+        EXPECT_FALSE(mixer.timerInterval());
+        controller->setMixerOpen(false);
+        EXPECT_EQ(mixer.visibleCount(), 0) << "closing a closed mixer counts nothing";
+    }
+
+    // While open, the timer finds applications that start playing, and the
+    // mixer grows a row for each.
+    controller->setMixerOpen(true);
+    const double oneRow = model().shapeSize(NotchState::mixer()).height();
+    play(502, QStringLiteral("org.example.Browser"));
+    advance(1);
+    EXPECT_EQ(mixer.apps().size(), 2);
+    EXPECT_EQ(model().shapeSize(NotchState::mixer()).height(), oneRow + 32);
+
+    // A count that someone else took down never goes below 0.
+    mixer.setVisibleCount(0);
+    controller->setMixerOpen(false);
+    EXPECT_EQ(mixer.visibleCount(), 0);
+}
+
+TEST_F(NotchWindowControllerTest, ClosingThePanelReleasesItsMixer)
+{
+    controller->openMixer();
+    ASSERT_EQ(app->mixer.visibleCount(), 1);
+    controller->close();
+    EXPECT_EQ(app->mixer.visibleCount(), 0);
+    EXPECT_FALSE(app->mixer.systemVolume().isObserving());
+}
+
+TEST_F(NotchWindowControllerTest, TheMuteStripShowsItsContent)
+{
+    EXPECT_FALSE(findContent<MicMutedCompactContent>());
+    app->micMute.setMuted(true);
+    ASSERT_EQ(model().state(), NotchState::compact(CompactKind::micMuted));
+    auto *strip = findContent<MicMutedCompactContent>();
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->size(), model().shapeSize(NotchState::compact(CompactKind::micMuted)));
+}
+
+TEST_F(NotchWindowControllerTest, TheMixersCloseButtonOnThePanelUnpinsAndClosesIt)
+{
+    controller->openMixer();
+    moveTo(onNotch);
+    advance(1);
+    auto *content = findContent<MixerContent>();
+    ASSERT_TRUE(content);
+    CloseButton *button = content->closeButton();
+    ASSERT_TRUE(button->isVisible());
+    const QPoint centre = controller->panel().mapFromScene(button->mapToScene(button->boundingRect().center()));
+    QTest::mouseClick(controller->panel().viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_FALSE(model().isMixerPinned());
+    EXPECT_FALSE(model().isMixerOpen());
+    EXPECT_EQ(app->mixer.visibleCount(), 0);
+    // The mixer's content shrinks away with the silhouette.
+    advance(1);
+    EXPECT_FALSE(findContent<MixerContent>());
 }
