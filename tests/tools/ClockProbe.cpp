@@ -6,13 +6,12 @@
 // Prints "ready" at start and "ok" after each command. Ends when its input
 // closes. Tests run it with a faked wall clock.
 
+#include "InputLines.h"
 #include "Support/Scheduler.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -28,7 +27,6 @@ int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
     QtScheduler scheduler;
-    QByteArray buffer;
 
     auto run = [&](const QByteArray &line) {
         const QList<QByteArray> words = line.simplified().split(' ');
@@ -42,20 +40,7 @@ int main(int argc, char **argv)
         print("ok");
     };
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &application, [&] {
-        char chunk[256];
-        const ssize_t count = read(STDIN_FILENO, chunk, sizeof chunk);
-        if (count <= 0) {
-            application.quit();
-            return;
-        }
-        buffer.append(chunk, count);
-        for (qsizetype end = buffer.indexOf('\n'); end >= 0; end = buffer.indexOf('\n')) {
-            run(buffer.left(end));
-            buffer.remove(0, end + 1);
-        }
-    });
+    const auto input = readInputLines(run);
     print("ready");
     return application.exec();
 }

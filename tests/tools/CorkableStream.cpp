@@ -3,9 +3,9 @@
 // "uncork"); prints "ready" once the stream plays and "ok" after the server
 // has done each command. Ends when its input closes.
 
-#include <QByteArray>
+#include "InputLines.h"
+
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
 #include <pulse/context.h>
 #include <pulse/glib-mainloop.h>
@@ -13,7 +13,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -61,24 +60,12 @@ int main(int argc, char **argv)
     pa_context_set_state_callback(context, &onContext, &stream);
     pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr);
 
-    QByteArray buffer;
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &application, [&] {
-        char chunk[256];
-        const ssize_t count = read(STDIN_FILENO, chunk, sizeof chunk);
-        if (count <= 0) {
-            application.quit();
-            return;
-        }
-        buffer.append(chunk, count);
-        for (qsizetype end = buffer.indexOf('\n'); end >= 0; end = buffer.indexOf('\n')) {
-            const QByteArray command = buffer.left(end).trimmed();
-            buffer.remove(0, end + 1);
-            if (stream && (command == "cork" || command == "uncork")) {
-                pa_operation *operation = pa_stream_cork(stream, command == "cork", [](pa_stream *, int, void *) { print("ok"); }, nullptr);
-                if (operation)
-                    pa_operation_unref(operation);
-            }
+    const auto input = readInputLines([&stream](const QByteArray &line) {
+        const QByteArray command = line.trimmed();
+        if (stream && (command == "cork" || command == "uncork")) {
+            pa_operation *operation = pa_stream_cork(stream, command == "cork", [](pa_stream *, int, void *) { print("ok"); }, nullptr);
+            if (operation)
+                pa_operation_unref(operation);
         }
     });
     const int status = application.exec();
