@@ -39,6 +39,24 @@ struct AppState {
     bool operator==(const AppState &) const = default;
 };
 
+void PrintTo(const AppState &state, std::ostream *out)
+{
+    auto flags = [](const QList<bool> &list) {
+        std::string text;
+        for (const bool flag : list)
+            text += flag ? '1' : '0';
+        return text;
+    };
+    *out << "{open " << flags(state.open) << ", mixer " << flags(state.mixerOpen) << ", pinned " << flags(state.mixerPinned) << ", alert ";
+    if (state.alert)
+        PrintTo(*state.alert, out);
+    else
+        *out << '-';
+    *out << ", banner " << (state.banner ? state.banner->title.toStdString() : "-") << ", timer " << state.timerRunning << ", peek " << state.peeking
+         << ", mic " << state.micMuted << ", sound " << state.soundMuted << ", events " << state.events << ", checks " << state.userChecks << "/"
+         << state.backgroundChecks << '}';
+}
+
 // The app launched over faked services with two screens, so two notches,
 // and a switched microphone as the default input. "debugHooks" is set unless
 // a test says otherwise before launch().
