@@ -2,6 +2,7 @@
 
 #include "Alerts/ExternalAlertListener.h"
 #include "Alerts/HUDController.h"
+#include "App/DebugCommands.h"
 #include "Notch/MicMutedIcon.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
@@ -51,6 +52,7 @@ void AppDelegate::applicationDidFinishLaunching()
         return alive.lock() ? makeMenu() : nullptr;
     };
     m_model.services().notifications.observeReopen(whileAlive([this] { applicationShouldHandleReopen(); }));
+    setUpDebugHooks();
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -182,6 +184,21 @@ void AppDelegate::applyMicShortcut()
         mic.registerHotKey();
     else if (!wanted && mic.hotKey())
         mic.unregisterHotKey();
+}
+
+// Read once: switching "debugHooks" while the app runs takes effect at the
+// next launch.
+void AppDelegate::setUpDebugHooks()
+{
+    if (!m_model.services().defaults.boolForKey(QStringLiteral("debugHooks")))
+        return;
+    m_debugCommands = std::make_unique<DebugCommands>(*this);
+    m_model.services().notifications.observe(DebugCommands::notificationName,
+                                             [this, alive = std::weak_ptr<bool>(m_alive)](const DistributedNotifications::Notification &notification) {
+                                                 if (alive.lock())
+                                                     m_debugCommands->run(notification.object);
+                                             });
+    qCInfo(lcApp, "Quib: diagnostic commands are on");
 }
 
 void AppDelegate::timerFinished()

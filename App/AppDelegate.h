@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class DebugCommands;
 class ExternalAlertListener;
 class HUDController;
 class NotchManager;
@@ -18,7 +19,8 @@ class QMenu;
 // Owns the root model and the controllers and monitors, runs the app's
 // start-up sequence once the event loop is about to start, carries the
 // notch's right-click menu, the microphone toast and the finished-timer
-// alert, and tidies up when the app quits.
+// alert, arms the diagnostic channel when asked to, and tidies up when the
+// app quits.
 class AppDelegate {
 public:
     // The timer menu's presets, in minutes.
@@ -33,10 +35,13 @@ public:
     AppDelegate &operator=(const AppDelegate &) = delete;
 
     AppModel &model() { return m_model; }
+    // None before launch.
+    NotchManager *notchManager() { return m_notchManager.get(); }
 
     // The start-up sequence: starts the model, creates the controllers and
     // monitors, arms the microphone toast and hot key, the finished-timer
-    // alert, the notch's menu and the reopen requests. Called once.
+    // alert, the notch's menu, the reopen requests and, when "debugHooks" is
+    // true, the diagnostic channel. Called once.
     void applicationDidFinishLaunching();
     // The clean-up when the app quits (its own quit or a termination
     // signal): the microphone is never left muted by the app, and the media
@@ -68,6 +73,7 @@ private:
     void setUpMicMute();
     void applyMicShortcut();
     void timerFinished();
+    void setUpDebugHooks();
     // Wraps delegate work handed to longer-lived objects: it does nothing
     // once the delegate is gone.
     std::function<void()> whileAlive(std::function<void()> work) const;
@@ -78,6 +84,8 @@ private:
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
+    // Only while the diagnostic channel is armed.
+    std::unique_ptr<DebugCommands> m_debugCommands;
     // Context of the menus' connections: they end with the delegate.
     QObject m_menuReceiver;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

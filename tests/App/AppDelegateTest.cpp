@@ -5,6 +5,7 @@
 #include "Notch/NotchWindowController.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "QtPrinters.h"
+#include "Shared/SystemColors.h"
 
 #include <QCoreApplication>
 #include <QMenu>
@@ -235,7 +236,9 @@ TEST_F(AppDelegateTest, FinishedTimerPlaysTheSoundOnlyWhenItsSettingIsOn)
         EXPECT_EQ(alert.symbol, QStringLiteral("timer"));
         EXPECT_EQ(alert.title, QStringLiteral("Timer"));
         EXPECT_EQ(alert.trailing, QStringLiteral("Concluído"));
-        EXPECT_EQ(alert.trailingColor, alert.symbolColor);
+        EXPECT_EQ(alert.symbolColor, SystemColors::orange());
+        EXPECT_EQ(alert.trailingColor, SystemColors::orange());
+        EXPECT_EQ(alert.level, std::nullopt);
         EXPECT_EQ(alert.sideWidth, 100);
         platform.scheduler.advance(5.99);
         EXPECT_TRUE(model().alerts.current());
