@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class BatteryMonitor;
 class ExternalAlertListener;
 class HUDController;
 class NotchManager;
@@ -76,6 +77,7 @@ private:
     const MediaBridgeProcess::Files m_bridgeFiles;
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
+    std::unique_ptr<BatteryMonitor> m_battery;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     // Context of the menus' connections: they end with the delegate.

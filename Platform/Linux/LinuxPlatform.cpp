@@ -15,6 +15,7 @@
 #include "Platform/Linux/ProcessSoundPlayer.h"
 #include "Platform/Linux/PulseAudioSystem.h"
 #include "Platform/Linux/StreamVolumeRecord.h"
+#include "Platform/Linux/UPowerPowerSources.h"
 #include "Platform/Linux/X11KeyCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/XcbConnection.h"
@@ -161,6 +162,25 @@ std::unique_ptr<Backlights> makeBacklights()
     return std::make_unique<InertBacklights>();
 }
 
+// Without a source of the battery's state the computer counts as one without
+// a battery: no battery alert shows.
+class InertPowerSources final : public PowerSources {
+public:
+    std::optional<InternalBattery> internalBattery() const override { return std::nullopt; }
+    bool isLowPowerModeEnabled() const override { return false; }
+    void observeChanges(Handler) override {}
+    void observeLowPowerMode(Handler) override {}
+};
+
+std::unique_ptr<PowerSources> makePowerSources()
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (UPowerPowerSources::isAvailable(bus))
+        return std::make_unique<UPowerPowerSources>(bus);
+    qCWarning(lcPlatform, "Quib: no UPower on the system bus; no battery alerts");
+    return std::make_unique<InertPowerSources>();
+}
+
 } // namespace
 
 struct LinuxPlatform::Private {
@@ -181,6 +201,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<Pointer> pointer = makePointer();
     std::unique_ptr<Backlights> backlights = makeBacklights();
     AppcastUpdateFramework updates{scheduler, defaults, workspace, BundleInfo::main()};
+    std::unique_ptr<PowerSources> powerSources = makePowerSources();
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump
@@ -195,5 +216,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources};
 }
