@@ -15,6 +15,7 @@
 #include "Platform/Linux/ProcessSoundPlayer.h"
 #include "Platform/Linux/PulseAudioSystem.h"
 #include "Platform/Linux/StreamVolumeRecord.h"
+#include "Platform/Linux/SysfsPowerSources.h"
 #include "Platform/Linux/UPowerPowerSources.h"
 #include "Platform/Linux/X11KeyCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
@@ -162,23 +163,13 @@ std::unique_ptr<Backlights> makeBacklights()
     return std::make_unique<InertBacklights>();
 }
 
-// Without a source of the battery's state the computer counts as one without
-// a battery: no battery alert shows.
-class InertPowerSources final : public PowerSources {
-public:
-    std::optional<InternalBattery> internalBattery() const override { return std::nullopt; }
-    bool isLowPowerModeEnabled() const override { return false; }
-    void observeChanges(Handler) override {}
-    void observeLowPowerMode(Handler) override {}
-};
-
 std::unique_ptr<PowerSources> makePowerSources()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (UPowerPowerSources::isAvailable(bus))
         return std::make_unique<UPowerPowerSources>(bus);
-    qCWarning(lcPlatform, "Quib: no UPower on the system bus; no battery alerts");
-    return std::make_unique<InertPowerSources>();
+    qCWarning(lcPlatform, "Quib: no UPower on the system bus; the battery is read from the kernel, without the power-saving mode");
+    return std::make_unique<SysfsPowerSources>();
 }
 
 } // namespace

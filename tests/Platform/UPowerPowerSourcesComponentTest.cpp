@@ -1,6 +1,7 @@
 #include "Platform/Linux/UPowerPowerSources.h"
 
 #include "DBusMockTemplate.h"
+#include "PowerSourcesPrinter.h"
 #include "PrivateBus.h"
 #include "QtPrinters.h"
 #include "Wait.h"
@@ -32,16 +33,6 @@ QVariantMap displayDeviceState(uint type, uint state, double percentage)
             {QStringLiteral("State"), QVariant::fromValue(state)},
             {QStringLiteral("Percentage"), percentage},
             {QStringLiteral("IsPresent"), type == battery}};
-}
-
-void PrintTo(const std::optional<Battery> &value, std::ostream *out)
-{
-    if (!value) {
-        *out << "no battery";
-        return;
-    }
-    *out << "{" << value->currentCapacity.value_or(-1) << " of " << value->maxCapacity.value_or(-1) << (value->isCharging ? ", charging" : "")
-         << (value->isOnACPower ? ", on AC" : ", on battery") << "}";
 }
 
 // The backend against dbusmock's UPower and power-profiles-daemon on a
