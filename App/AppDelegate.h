@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class BatteryMonitor;
 class DebugCommands;
 class ExternalAlertListener;
 class HUDController;
@@ -82,6 +83,7 @@ private:
     const MediaBridgeProcess::Files m_bridgeFiles;
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
+    std::unique_ptr<BatteryMonitor> m_battery;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     // Only while the diagnostic channel is armed.

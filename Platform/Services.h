@@ -8,6 +8,7 @@ class EventStore;
 class KeyCapture;
 class LocationProvider;
 class Pointer;
+class PowerSources;
 class Scheduler;
 class Screens;
 class SoundPlayer;
@@ -34,4 +35,5 @@ struct Services {
     Pointer &pointer;
     Backlights &backlights;
     UpdateFramework &updates;
+    PowerSources &powerSources;
 };

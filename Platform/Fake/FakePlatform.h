@@ -8,6 +8,7 @@
 #include "Platform/Fake/FakeKeyCapture.h"
 #include "Platform/Fake/FakeLocationProvider.h"
 #include "Platform/Fake/FakePointer.h"
+#include "Platform/Fake/FakePowerSources.h"
 #include "Platform/Fake/FakeScreens.h"
 #include "Platform/Fake/FakeSoundPlayer.h"
 #include "Platform/Fake/FakeUpdateFramework.h"
@@ -34,10 +35,11 @@ struct FakePlatform {
     FakePointer pointer;
     FakeBacklights backlights;
     FakeUpdateFramework updates;
+    FakePowerSources powerSources;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials, pointer, backlights, updates};
+                        eventStore, location, credentials, pointer, backlights, updates, powerSources};
     }
 };

@@ -15,6 +15,8 @@
 #include "Platform/Linux/ProcessSoundPlayer.h"
 #include "Platform/Linux/PulseAudioSystem.h"
 #include "Platform/Linux/StreamVolumeRecord.h"
+#include "Platform/Linux/SysfsPowerSources.h"
+#include "Platform/Linux/UPowerPowerSources.h"
 #include "Platform/Linux/X11KeyCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/XcbConnection.h"
@@ -161,6 +163,15 @@ std::unique_ptr<Backlights> makeBacklights()
     return std::make_unique<InertBacklights>();
 }
 
+std::unique_ptr<PowerSources> makePowerSources()
+{
+    QDBusConnection bus = QDBusConnection::systemBus();
+    if (UPowerPowerSources::isAvailable(bus))
+        return std::make_unique<UPowerPowerSources>(bus);
+    qCWarning(lcPlatform, "Quib: no UPower on the system bus; the battery is read from the kernel, without the power-saving mode");
+    return std::make_unique<SysfsPowerSources>();
+}
+
 } // namespace
 
 struct LinuxPlatform::Private {
@@ -181,6 +192,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<Pointer> pointer = makePointer();
     std::unique_ptr<Backlights> backlights = makeBacklights();
     AppcastUpdateFramework updates{scheduler, defaults, workspace, BundleInfo::main()};
+    std::unique_ptr<PowerSources> powerSources = makePowerSources();
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump
@@ -195,5 +207,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources};
 }
