@@ -1,6 +1,7 @@
 #include "App/AppDelegate.h"
 
 #include "Alerts/ExternalAlertListener.h"
+#include "Alerts/FocusMonitor.h"
 #include "Alerts/HUDController.h"
 #include "Notch/MicMutedIcon.h"
 #include "Notch/NotchManager.h"
@@ -44,6 +45,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_notchManager = std::make_unique<NotchManager>(m_model);
     m_hud = std::make_unique<HUDController>(m_model);
     m_externalAlerts = std::make_unique<ExternalAlertListener>(m_model);
+    m_focus = std::make_unique<FocusMonitor>(m_model);
 
     setUpMicMute();
     m_model.timers.onFinish = whileAlive([this] { timerFinished(); });

@@ -11,6 +11,7 @@
 #include <memory>
 
 class ExternalAlertListener;
+class FocusMonitor;
 class HUDController;
 class NotchManager;
 class QMenu;
@@ -33,6 +34,8 @@ public:
     AppDelegate &operator=(const AppDelegate &) = delete;
 
     AppModel &model() { return m_model; }
+    // The Focus monitor, from launch on (none before).
+    FocusMonitor *focus() const { return m_focus.get(); }
 
     // The start-up sequence: starts the model, creates the controllers and
     // monitors, arms the microphone toast and hot key, the finished-timer
@@ -77,6 +80,7 @@ private:
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
+    std::unique_ptr<FocusMonitor> m_focus;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     // Context of the menus' connections: they end with the delegate.
     QObject m_menuReceiver;
