@@ -2,6 +2,7 @@
 
 #include "Alerts/BatteryMonitor.h"
 #include "Alerts/ExternalAlertListener.h"
+#include "Alerts/FocusMonitor.h"
 #include "Alerts/HUDController.h"
 #include "App/DebugCommands.h"
 #include "Notch/MicMutedIcon.h"
@@ -47,6 +48,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_hud = std::make_unique<HUDController>(m_model);
     m_battery = std::make_unique<BatteryMonitor>(m_model);
     m_externalAlerts = std::make_unique<ExternalAlertListener>(m_model);
+    m_focus = std::make_unique<FocusMonitor>(m_model);
 
     setUpMicMute();
     m_model.timers.onFinish = whileAlive([this] { timerFinished(); });

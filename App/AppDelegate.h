@@ -13,6 +13,7 @@
 class BatteryMonitor;
 class DebugCommands;
 class ExternalAlertListener;
+class FocusMonitor;
 class HUDController;
 class NotchManager;
 class QMenu;
@@ -38,6 +39,8 @@ public:
     AppModel &model() { return m_model; }
     // None before launch.
     NotchManager *notchManager() { return m_notchManager.get(); }
+    // The Focus monitor, from launch on (none before).
+    FocusMonitor *focus() const { return m_focus.get(); }
 
     // The start-up sequence: starts the model, creates the controllers and
     // monitors, arms the microphone toast and hot key, the finished-timer
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<BatteryMonitor> m_battery;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
+    std::unique_ptr<FocusMonitor> m_focus;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     // Only while the diagnostic channel is armed.
     std::unique_ptr<DebugCommands> m_debugCommands;

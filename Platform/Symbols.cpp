@@ -63,6 +63,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("message.fill"), QStringLiteral("chat-fill")},
         {QStringLiteral("mic.fill"), QStringLiteral("mic-fill")},
         {QStringLiteral("mic.slash.fill"), QStringLiteral("mic-mute-fill")},
+        {QStringLiteral("moon"), QStringLiteral("moon")},
         {QStringLiteral("moon.fill"), QStringLiteral("moon-fill")},
         {QStringLiteral("moon.stars.fill"), QStringLiteral("moon-stars-fill")},
         {QStringLiteral("music.note"), QStringLiteral("music-note-beamed")},

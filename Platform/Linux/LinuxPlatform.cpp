@@ -1,12 +1,14 @@
 #include "Platform/Linux/LinuxPlatform.h"
 
 #include "Platform/BundleInfo.h"
+#include "Platform/FocusFiles.h"
 #include "Platform/Linux/AppcastUpdateFramework.h"
 #include "Platform/Linux/ClockStepWatcher.h"
 #include "Platform/Linux/CursorPointer.h"
 #include "Platform/Linux/DBusNotifications.h"
 #include "Platform/Linux/LinuxBacklights.h"
 #include "Platform/Linux/GeoClueLocationProvider.h"
+#include "Platform/Linux/GSettingsFocusWriter.h"
 #include "Platform/Linux/IcsEventStore.h"
 #include "Platform/Linux/LinuxCredentials.h"
 #include "Platform/Linux/JsonUserDefaults.h"
@@ -193,6 +195,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<Backlights> backlights = makeBacklights();
     AppcastUpdateFramework updates{scheduler, defaults, workspace, BundleInfo::main()};
     std::unique_ptr<PowerSources> powerSources = makePowerSources();
+    GSettingsFocusWriter focusWriter{FocusFiles::directory()};
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump

@@ -24,7 +24,7 @@ TEST(Symbols, KnownNameGivesAnImageTintedInTheColour)
 TEST(Symbols, EveryNameTheAlertsUseHasAFile)
 {
     for (const char *name : {"timer", "mic.fill", "mic.slash.fill", "checkmark.circle.fill", "speaker.wave.2.fill", "sun.max.fill",
-                             "bolt.fill", "headphones", "moon.fill", "bell.fill"}) {
+                             "bolt.fill", "headphones", "moon.fill", "moon", "bell.fill"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(Symbols::filePath(QString::fromLatin1(name)));
     }
