@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class DeviceMonitor;
 class ExternalAlertListener;
 class HUDController;
 class NotchManager;
@@ -77,6 +78,7 @@ private:
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
+    std::unique_ptr<DeviceMonitor> m_deviceMonitor;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     // Context of the menus' connections: they end with the delegate.
     QObject m_menuReceiver;

@@ -2,6 +2,7 @@
 
 class AudioSystem;
 class Backlights;
+class Bluetooth;
 class Credentials;
 class DistributedNotifications;
 class EventStore;
@@ -34,4 +35,5 @@ struct Services {
     Pointer &pointer;
     Backlights &backlights;
     UpdateFramework &updates;
+    Bluetooth &bluetooth;
 };

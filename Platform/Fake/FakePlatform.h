@@ -2,6 +2,7 @@
 
 #include "Platform/Fake/FakeAudioSystem.h"
 #include "Platform/Fake/FakeBacklights.h"
+#include "Platform/Fake/FakeBluetooth.h"
 #include "Platform/Fake/FakeCredentials.h"
 #include "Platform/Fake/FakeDistributedNotifications.h"
 #include "Platform/Fake/FakeEventStore.h"
@@ -34,10 +35,11 @@ struct FakePlatform {
     FakePointer pointer;
     FakeBacklights backlights;
     FakeUpdateFramework updates;
+    FakeBluetooth bluetooth;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials, pointer, backlights, updates};
+                        eventStore, location, credentials, pointer, backlights, updates, bluetooth};
     }
 };

@@ -2,6 +2,7 @@
 
 #include "Platform/BundleInfo.h"
 #include "Platform/Linux/AppcastUpdateFramework.h"
+#include "Platform/Linux/BlueZBluetooth.h"
 #include "Platform/Linux/ClockStepWatcher.h"
 #include "Platform/Linux/CursorPointer.h"
 #include "Platform/Linux/DBusNotifications.h"
@@ -181,6 +182,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<Pointer> pointer = makePointer();
     std::unique_ptr<Backlights> backlights = makeBacklights();
     AppcastUpdateFramework updates{scheduler, defaults, workspace, BundleInfo::main()};
+    BlueZBluetooth bluetooth{QDBusConnection::systemBus()};
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump
@@ -195,5 +197,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, d->bluetooth};
 }
