@@ -106,6 +106,8 @@ TEST_F(DeviceMonitorComponentTest, AHeadsetConnectingShowsItsNameAndBatteryAndDi
 {
     startAudio();
     ASSERT_TRUE(isReadyWithDefault(QStringLiteral("speakers")));
+    // The mixer answers a change of the output one turn later.
+    platform.scheduler.advance(0.1);
     const int idle = platform.scheduler.pendingCount();
 
     connectHeadset(70);
@@ -131,6 +133,7 @@ TEST_F(DeviceMonitorComponentTest, AHeadsetConnectingShowsItsNameAndBatteryAndDi
     ASSERT_TRUE(isReadyWithDefault(QStringLiteral("speakers")));
     QCoreApplication::processEvents();
     EXPECT_FALSE(strip());
+    platform.scheduler.advance(0.1);
     EXPECT_EQ(platform.scheduler.pendingCount(), idle) << "no follow-up, no battery watch";
     EXPECT_TRUE(platform.soundPlayer.played().isEmpty());
 }

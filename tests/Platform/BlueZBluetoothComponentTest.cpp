@@ -82,8 +82,8 @@ TEST_F(BlueZBluetoothComponentTest, WithoutBlueZItSaysSoOnceAndLoadsWhenBlueZSta
     ASSERT_TRUE(blueZ->addDevice(headset, QStringLiteral("AirPods")));
     ASSERT_TRUE(blueZ->makeHeadset(headset));
     ASSERT_TRUE(blueZ->setConnected(headset, true));
+    EXPECT_TRUE(waitUntil([&] { return bluetooth->authorization() == BluetoothAuthorization::allowedAlways; }));
     EXPECT_TRUE(lists(*bluetooth, {{"AirPods", true, {}}}));
-    EXPECT_EQ(bluetooth->authorization(), BluetoothAuthorization::allowedAlways);
 
     blueZ->stop();
     EXPECT_TRUE(lists(*bluetooth, {}));
