@@ -7,6 +7,8 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 
+#include <algorithm>
+
 namespace {
 
 const QString service = QStringLiteral("org.bluez");
