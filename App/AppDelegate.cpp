@@ -1,6 +1,7 @@
 #include "App/AppDelegate.h"
 
 #include "Alerts/BatteryMonitor.h"
+#include "Alerts/DeviceMonitor.h"
 #include "Alerts/ExternalAlertListener.h"
 #include "Alerts/FocusMonitor.h"
 #include "Alerts/HUDController.h"
@@ -48,6 +49,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_hud = std::make_unique<HUDController>(m_model);
     m_battery = std::make_unique<BatteryMonitor>(m_model);
     m_externalAlerts = std::make_unique<ExternalAlertListener>(m_model);
+    m_deviceMonitor = std::make_unique<DeviceMonitor>(m_model);
     m_focus = std::make_unique<FocusMonitor>(m_model);
 
     setUpMicMute();

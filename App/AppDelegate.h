@@ -12,6 +12,7 @@
 
 class BatteryMonitor;
 class DebugCommands;
+class DeviceMonitor;
 class ExternalAlertListener;
 class FocusMonitor;
 class HUDController;
@@ -89,6 +90,7 @@ private:
     std::unique_ptr<BatteryMonitor> m_battery;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
     std::unique_ptr<FocusMonitor> m_focus;
+    std::unique_ptr<DeviceMonitor> m_deviceMonitor;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     // Only while the diagnostic channel is armed.
     std::unique_ptr<DebugCommands> m_debugCommands;

@@ -2,6 +2,7 @@
 
 class AudioSystem;
 class Backlights;
+class Bluetooth;
 class Credentials;
 class DistributedNotifications;
 class EventStore;
@@ -36,4 +37,5 @@ struct Services {
     Backlights &backlights;
     UpdateFramework &updates;
     PowerSources &powerSources;
+    Bluetooth &bluetooth;
 };

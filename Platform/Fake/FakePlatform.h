@@ -2,6 +2,7 @@
 
 #include "Platform/Fake/FakeAudioSystem.h"
 #include "Platform/Fake/FakeBacklights.h"
+#include "Platform/Fake/FakeBluetooth.h"
 #include "Platform/Fake/FakeCredentials.h"
 #include "Platform/Fake/FakeDistributedNotifications.h"
 #include "Platform/Fake/FakeEventStore.h"
@@ -36,10 +37,11 @@ struct FakePlatform {
     FakeBacklights backlights;
     FakeUpdateFramework updates;
     FakePowerSources powerSources;
+    FakeBluetooth bluetooth;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials, pointer, backlights, updates, powerSources};
+                        eventStore, location, credentials, pointer, backlights, updates, powerSources, bluetooth};
     }
 };

@@ -3,6 +3,7 @@
 #include "Platform/BundleInfo.h"
 #include "Platform/FocusFiles.h"
 #include "Platform/Linux/AppcastUpdateFramework.h"
+#include "Platform/Linux/BlueZBluetooth.h"
 #include "Platform/Linux/ClockStepWatcher.h"
 #include "Platform/Linux/CursorPointer.h"
 #include "Platform/Linux/DBusNotifications.h"
@@ -196,6 +197,7 @@ struct LinuxPlatform::Private {
     AppcastUpdateFramework updates{scheduler, defaults, workspace, BundleInfo::main()};
     std::unique_ptr<PowerSources> powerSources = makePowerSources();
     GSettingsFocusWriter focusWriter{FocusFiles::directory()};
+    BlueZBluetooth bluetooth{QDBusConnection::systemBus()};
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump
@@ -210,5 +212,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources, d->bluetooth};
 }
