@@ -148,6 +148,7 @@ TEST_F(AudioMixerComponentTest, TheAppPutsTheVolumesBackWhenItQuits)
     RunningQuib app(quib);
     ASSERT_TRUE(app.waitUntilReady(bus.connect(QStringLiteral("observer"))));
     EXPECT_NEAR(PulseServer::settledDecibels(alphaPlayer, halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
+    EXPECT_EQ(volumeOf(betaPlayer), fullVolume);
 
     ASSERT_EQ(::kill(pid_t(app.processId()), SIGTERM), 0);
     EXPECT_EQ(app.waitForExit(), 0);
