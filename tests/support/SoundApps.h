@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QHash>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
