@@ -143,7 +143,14 @@ WallClockWatch::~WallClockWatch()
 struct QtScheduler::Private {
     struct Pending {
         // Deleted later: the timer may be inside its own timeout signal.
-        ~Pending() { timer->deleteLater(); }
+        // Stopped now: a deferred deletion waits for the event loop's top
+        // level, and until then the timer would fire into a scheduler that
+        // is gone.
+        ~Pending()
+        {
+            timer->stop();
+            timer->deleteLater();
+        }
         QTimer *timer = new QTimer;
         MonotonicTime due;
         std::optional<QDateTime> wallDeadline;

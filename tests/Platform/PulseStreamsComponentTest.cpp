@@ -5,9 +5,6 @@
 #include "Wait.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,55 +19,6 @@ using namespace std::chrono_literals;
 namespace {
 
 using Direction = AudioStream::Direction;
-
-// A stream as another client (pactl) sees it on the server.
-struct ServerStream {
-    quint32 index = 0;
-    qint64 processIdentifier = 0;
-    // Per channel, raw, and the level of the first channel in decibels.
-    QList<quint32> volume;
-    double decibels = 0;
-};
-
-QList<ServerStream> serverStreams(const QString &kind)
-{
-    QList<ServerStream> list;
-    const QJsonArray array = QJsonDocument::fromJson(PulseServer::pactl({"--format=json", "list", kind}).toUtf8()).array();
-    for (const QJsonValue &value : array) {
-        const QJsonObject object = value.toObject();
-        ServerStream stream;
-        stream.index = quint32(object.value("index").toInteger());
-        stream.processIdentifier = object.value("properties").toObject().value("application.process.id").toString().toLongLong();
-        const QJsonObject volume = object.value("volume").toObject();
-        for (const QString &channel : volume.keys())
-            stream.volume.append(quint32(volume.value(channel).toObject().value("value").toInteger()));
-        stream.decibels = volume.value(volume.keys().value(0)).toObject().value("db").toString().section(' ', 0, 0).toDouble();
-        list.append(stream);
-    }
-    return list;
-}
-
-std::optional<ServerStream> serverStream(const QString &kind, qint64 process)
-{
-    for (const ServerStream &stream : serverStreams(kind)) {
-        if (stream.processIdentifier == process)
-            return stream;
-    }
-    return std::nullopt;
-}
-
-// The level of `process`'s playback stream in decibels, once the server
-// reports it within 0.05 dB of `expected` (within the wait), else its last.
-double settledDecibels(qint64 process, double expected)
-{
-    double decibels = NAN;
-    waitUntil([&] {
-        const std::optional<ServerStream> stream = serverStream("sink-inputs", process);
-        decibels = stream ? stream->decibels : NAN;
-        return std::abs(decibels - expected) < 0.05;
-    }, 5000);
-    return decibels;
-}
 
 // A raw volume of 32768 is half the full level on the slider's scale, a
 // quarter of the amplitude twice over: -18.06 dB.
@@ -173,9 +121,9 @@ TEST_F(PulseStreamsComponentTest, MirrorsStreamsWithTheirProcessCorkStateAndVolu
     const AudioStream played = *stream(Direction::Playback, player.pid());
     EXPECT_FALSE(played.isCorked);
     EXPECT_EQ(played.volume, QList<float>({0.5f, 0.5f}));
-    EXPECT_EQ(played.index, serverStream("sink-inputs", player.pid())->index);
+    EXPECT_EQ(played.index, PulseServer::stream("sink-inputs", player.pid())->index);
     const AudioStream recorded = *stream(Direction::Recording, recorder.pid());
-    EXPECT_EQ(recorded.index, serverStream("source-outputs", recorder.pid())->index);
+    EXPECT_EQ(recorded.index, PulseServer::stream("source-outputs", recorder.pid())->index);
     // Playback streams come first.
     const QList<AudioStream> all = audio->streams();
     const auto firstRecording = std::find_if(all.begin(), all.end(), [](const AudioStream &stream) { return stream.direction == Direction::Recording; });
@@ -213,27 +161,27 @@ TEST_F(PulseStreamsComponentTest, ATapScalesOnlyThePlaybackStreamsOfItsProcesses
     std::unique_ptr<AudioTap> volumeTap = tap({AudioObjectID(tapped.pid()), AudioObjectID(recorder.pid()), AudioObjectID(later.pid())}, 0.5f);
     ASSERT_TRUE(volumeTap);
     // On top of the stream's own volume, as linear amplitude.
-    EXPECT_NEAR(settledDecibels(tapped.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
+    EXPECT_NEAR(PulseServer::settledDecibels(tapped.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
     EXPECT_TRUE(waitUntil([&] { return std::abs(stream(Direction::Playback, tapped.pid())->volume.value(0) - 0.5f * std::cbrt(0.5f)) < 0.001f; }))
         << "the mirror follows";
-    EXPECT_NEAR(serverStream("sink-inputs", other.pid())->decibels, 0.0, 0.01);
-    EXPECT_NEAR(serverStream("source-outputs", recorder.pid())->decibels, 0.0, 0.01) << "recording streams are never touched";
+    EXPECT_NEAR(PulseServer::stream("sink-inputs", other.pid())->decibels, 0.0, 0.01);
+    EXPECT_NEAR(PulseServer::stream("source-outputs", recorder.pid())->decibels, 0.0, 0.01) << "recording streams are never touched";
 
     // A stream of a tapped process that appears later gets the gain.
     later.startStream();
-    EXPECT_NEAR(settledDecibels(later.pid(), halfAmplitudeDecibels), halfAmplitudeDecibels, 0.05);
+    EXPECT_NEAR(PulseServer::settledDecibels(later.pid(), halfAmplitudeDecibels), halfAmplitudeDecibels, 0.05);
 
     volumeTap->setGain(0.25f);
-    EXPECT_NEAR(settledDecibels(tapped.pid(), halfSliderDecibels + 2 * halfAmplitudeDecibels), halfSliderDecibels + 2 * halfAmplitudeDecibels, 0.05);
-    EXPECT_NEAR(settledDecibels(later.pid(), 2 * halfAmplitudeDecibels), 2 * halfAmplitudeDecibels, 0.05);
-    EXPECT_NEAR(serverStream("sink-inputs", other.pid())->decibels, 0.0, 0.01);
+    EXPECT_NEAR(PulseServer::settledDecibels(tapped.pid(), halfSliderDecibels + 2 * halfAmplitudeDecibels), halfSliderDecibels + 2 * halfAmplitudeDecibels, 0.05);
+    EXPECT_NEAR(PulseServer::settledDecibels(later.pid(), 2 * halfAmplitudeDecibels), 2 * halfAmplitudeDecibels, 0.05);
+    EXPECT_NEAR(PulseServer::stream("sink-inputs", other.pid())->decibels, 0.0, 0.01);
 
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(recordPath()); })) << "what is scaled is on record";
 
     volumeTap.reset();
     EXPECT_TRUE(audio->finishRequests(2s)) << "the restoring writes are requests the quit waits for";
-    EXPECT_EQ(serverStream("sink-inputs", tapped.pid())->volume, QList<quint32>({32768, 32768})) << "exactly the own volume";
-    EXPECT_EQ(serverStream("sink-inputs", later.pid())->volume, QList<quint32>({65536, 65536}));
+    EXPECT_EQ(PulseServer::stream("sink-inputs", tapped.pid())->volume, QList<quint32>({32768, 32768})) << "exactly the own volume";
+    EXPECT_EQ(PulseServer::stream("sink-inputs", later.pid())->volume, QList<quint32>({65536, 65536}));
     EXPECT_TRUE(waitUntil([&] { return !QFile::exists(recordPath()); })) << "nothing is scaled";
 }
 
@@ -243,21 +191,21 @@ TEST_F(PulseStreamsComponentTest, AVolumeAnotherProgramSetsIsKeptUnderTheGain)
     ASSERT_TRUE(waitUntil([&] { return hasStream(Direction::Playback, player.pid()); }));
     std::unique_ptr<AudioTap> volumeTap = tap({AudioObjectID(player.pid())}, 0.5f);
     ASSERT_TRUE(volumeTap);
-    ASSERT_NEAR(settledDecibels(player.pid(), halfAmplitudeDecibels), halfAmplitudeDecibels, 0.05);
+    ASSERT_NEAR(PulseServer::settledDecibels(player.pid(), halfAmplitudeDecibels), halfAmplitudeDecibels, 0.05);
 
     // The user moves the stream's slider in another mixer to half.
     const QString index = QString::number(stream(Direction::Playback, player.pid())->index);
     PulseServer::pactl({"set-sink-input-volume", index, "32768"});
     ASSERT_TRUE(waitUntil([&] { return stream(Direction::Playback, player.pid())->volume.value(0) == 0.5f; }));
     EXPECT_TRUE(audio->finishRequests(2s));
-    EXPECT_EQ(serverStream("sink-inputs", player.pid())->volume, QList<quint32>({32768, 32768})) << "not overwritten";
+    EXPECT_EQ(PulseServer::stream("sink-inputs", player.pid())->volume, QList<quint32>({32768, 32768})) << "not overwritten";
 
     // The gain stays on top of the user's level: the level set under 0.5
     // is the one a quarter now halves.
     volumeTap->setGain(0.25f);
-    EXPECT_NEAR(settledDecibels(player.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
+    EXPECT_NEAR(PulseServer::settledDecibels(player.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
     volumeTap.reset();
-    EXPECT_NEAR(settledDecibels(player.pid(), halfSliderDecibels - halfAmplitudeDecibels), halfSliderDecibels - halfAmplitudeDecibels, 0.05)
+    EXPECT_NEAR(PulseServer::settledDecibels(player.pid(), halfSliderDecibels - halfAmplitudeDecibels), halfSliderDecibels - halfAmplitudeDecibels, 0.05)
         << "the stream's own volume is the user's level without the gain";
 }
 
@@ -266,12 +214,12 @@ TEST_F(PulseStreamsComponentTest, ASilencedStreamKeepsItsSilenceAndItsOwnVolume)
     Pacat player(Direction::Playback, 32768);
     ASSERT_TRUE(waitUntil([&] { return hasStream(Direction::Playback, player.pid()); }));
     std::unique_ptr<AudioTap> volumeTap = tap({AudioObjectID(player.pid())}, 0.0f);
-    ASSERT_TRUE(waitUntil([&] { return serverStream("sink-inputs", player.pid())->volume == QList<quint32>({0, 0}); }));
+    ASSERT_TRUE(waitUntil([&] { return PulseServer::stream("sink-inputs", player.pid())->volume == QList<quint32>({0, 0}); }));
     volumeTap->setGain(std::nanf(""));
     EXPECT_TRUE(audio->finishRequests(2s));
-    EXPECT_EQ(serverStream("sink-inputs", player.pid())->volume, QList<quint32>({0, 0})) << "a gain that is not a number changes nothing";
+    EXPECT_EQ(PulseServer::stream("sink-inputs", player.pid())->volume, QList<quint32>({0, 0})) << "a gain that is not a number changes nothing";
     volumeTap->setGain(1.0f);
-    EXPECT_TRUE(waitUntil([&] { return serverStream("sink-inputs", player.pid())->volume == QList<quint32>({32768, 32768}); }))
+    EXPECT_TRUE(waitUntil([&] { return PulseServer::stream("sink-inputs", player.pid())->volume == QList<quint32>({32768, 32768}); }))
         << "full gain plays the stream at its own volume";
 }
 
@@ -292,14 +240,14 @@ TEST_F(PulseStreamsComponentTest, TheNextStartRestoresWhatACrashLeftScaled)
     audio.reset();
     Pacat kept(Direction::Playback, 32768);
     Pacat changed(Direction::Playback, 32768);
-    ASSERT_TRUE(waitUntil([&] { return serverStream("sink-inputs", kept.pid()) && serverStream("sink-inputs", changed.pid()); }));
+    ASSERT_TRUE(waitUntil([&] { return PulseServer::stream("sink-inputs", kept.pid()) && PulseServer::stream("sink-inputs", changed.pid()); }));
 
     LineProcess holder;
     ASSERT_TRUE(holder.start(QStringLiteral(QUIB_BINARY_DIR "/bin/quib-tap-holder"),
                              {recordPath(), "0.5", QString::number(kept.pid()), QString::number(changed.pid())}));
     ASSERT_EQ(holder.nextLine(), "tapped");
-    ASSERT_NEAR(settledDecibels(kept.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
-    ASSERT_NEAR(settledDecibels(changed.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
+    ASSERT_NEAR(PulseServer::settledDecibels(kept.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
+    ASSERT_NEAR(PulseServer::settledDecibels(changed.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
     ASSERT_TRUE(waitUntil([&] {
         QFile record(recordPath());
         return record.open(QIODevice::ReadOnly) && record.readAll().count("\"index\"") == 2;
@@ -308,7 +256,7 @@ TEST_F(PulseStreamsComponentTest, TheNextStartRestoresWhatACrashLeftScaled)
     ASSERT_FALSE(holder.waitForExit().has_value()) << "killed";
     ASSERT_EQ(holder.process().state(), QProcess::NotRunning);
 
-    const QString changedIndex = QString::number(serverStream("sink-inputs", changed.pid())->index);
+    const QString changedIndex = QString::number(PulseServer::stream("sink-inputs", changed.pid())->index);
     PulseServer::pactl({"set-sink-input-volume", changedIndex, "20000"});
 
     // A tap made as soon as the connection is ready applies to the restored
@@ -320,11 +268,11 @@ TEST_F(PulseStreamsComponentTest, TheNextStartRestoresWhatACrashLeftScaled)
             newTap = tap({AudioObjectID(kept.pid())}, 0.5f);
     });
     ASSERT_TRUE(waitUntil([&] { return newTap != nullptr; }));
-    EXPECT_NEAR(settledDecibels(kept.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
+    EXPECT_NEAR(PulseServer::settledDecibels(kept.pid(), halfSliderDecibels + halfAmplitudeDecibels), halfSliderDecibels + halfAmplitudeDecibels, 0.05);
     newTap.reset();
     EXPECT_TRUE(audio->finishRequests(2s));
-    EXPECT_EQ(serverStream("sink-inputs", kept.pid())->volume, QList<quint32>({32768, 32768}));
-    EXPECT_EQ(serverStream("sink-inputs", changed.pid())->volume, QList<quint32>({20000, 20000})) << "changed since: left alone";
+    EXPECT_EQ(PulseServer::stream("sink-inputs", kept.pid())->volume, QList<quint32>({32768, 32768}));
+    EXPECT_EQ(PulseServer::stream("sink-inputs", changed.pid())->volume, QList<quint32>({20000, 20000})) << "changed since: left alone";
     EXPECT_TRUE(waitUntil([&] { return !QFile::exists(recordPath()); })) << "the record is cleared";
 }
 
@@ -336,14 +284,14 @@ TEST_F(PulseStreamsComponentTest, ARecordEntryRestoresOnlyItsOwnUnchangedStream)
     Pacat first(Direction::Playback, 30000);
     Pacat second(Direction::Playback, 30000);
     Pacat third(Direction::Playback, 30000);
-    ASSERT_TRUE(waitUntil([&] { return serverStream("sink-inputs", first.pid()) && serverStream("sink-inputs", second.pid()) && serverStream("sink-inputs", third.pid()); }));
+    ASSERT_TRUE(waitUntil([&] { return PulseServer::stream("sink-inputs", first.pid()) && PulseServer::stream("sink-inputs", second.pid()) && PulseServer::stream("sink-inputs", third.pid()); }));
     const auto entry = [](qint64 index, qint64 process, int written) {
         return QStringLiteral(R"({"index":%1,"processIdentifier":%2,"written":[%3,%3],"own":[50000,50000]})").arg(index).arg(process).arg(written);
     };
     const QString record = QStringLiteral(R"({"streams":[%1,%2,%3]})")
-                               .arg(entry(serverStream("sink-inputs", first.pid())->index, first.pid(), 30000),
-                                    entry(serverStream("sink-inputs", second.pid())->index, third.pid(), 30000),
-                                    entry(serverStream("sink-inputs", third.pid())->index, third.pid(), 30001));
+                               .arg(entry(PulseServer::stream("sink-inputs", first.pid())->index, first.pid(), 30000),
+                                    entry(PulseServer::stream("sink-inputs", second.pid())->index, third.pid(), 30000),
+                                    entry(PulseServer::stream("sink-inputs", third.pid())->index, third.pid(), 30001));
     QFile file(recordPath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(record.toUtf8());
@@ -352,9 +300,9 @@ TEST_F(PulseStreamsComponentTest, ARecordEntryRestoresOnlyItsOwnUnchangedStream)
     audio = start();
     ASSERT_TRUE(audio);
     EXPECT_TRUE(audio->finishRequests(2s));
-    EXPECT_EQ(serverStream("sink-inputs", first.pid())->volume, QList<quint32>({50000, 50000}));
-    EXPECT_EQ(serverStream("sink-inputs", second.pid())->volume, QList<quint32>({30000, 30000})) << "another process";
-    EXPECT_EQ(serverStream("sink-inputs", third.pid())->volume, QList<quint32>({30000, 30000})) << "another volume";
+    EXPECT_EQ(PulseServer::stream("sink-inputs", first.pid())->volume, QList<quint32>({50000, 50000}));
+    EXPECT_EQ(PulseServer::stream("sink-inputs", second.pid())->volume, QList<quint32>({30000, 30000})) << "another process";
+    EXPECT_EQ(PulseServer::stream("sink-inputs", third.pid())->volume, QList<quint32>({30000, 30000})) << "another volume";
     EXPECT_TRUE(waitUntil([&] { return !QFile::exists(recordPath()); }));
 }
 

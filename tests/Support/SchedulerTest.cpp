@@ -1,12 +1,15 @@
 #include "Support/Observation.h"
 #include "Support/Scheduler.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProperty>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <optional>
 
 TEST(ManualScheduler, RunsWorkAtItsDeadlineInDeadlineThenSchedulingOrder)
@@ -366,4 +369,26 @@ TEST(ObservationLoop, DelayedActionTakesEveryChangeUntilItRuns)
     value = 3;
     scheduler.advance(0.25);
     EXPECT_EQ(seen, QList<int>({2, 3}));
+}
+
+// Work still pending when a scheduler is destroyed never runs, though the
+// event loop turns before its timers are deleted (a deferred deletion waits
+// for the loop to return to its top level) and another scheduler works on.
+TEST(QtScheduler, WorkPendingWhenItIsDestroyedNeverRuns)
+{
+    int ran = 0;
+    auto scheduler = std::make_unique<QtScheduler>();
+    for (int i = 0; i < 50; ++i)
+        scheduler->scheduleAt(scheduler->monotonicNow(), [&ran] { ++ran; });
+    scheduler.reset();
+    QtScheduler next;
+    int nextRan = 0;
+    for (int i = 0; i < 50; ++i)
+        next.scheduleAt(next.monotonicNow().addMSecs(20), [&nextRan] { ++nextRan; });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < 100)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(ran, 0);
+    EXPECT_EQ(nextRan, 50);
 }

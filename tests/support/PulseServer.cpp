@@ -4,6 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
 
 PulseServer::PulseServer()
 {
@@ -44,4 +49,42 @@ QString PulseServer::pactl(const QStringList &arguments)
     process.start("pactl", arguments);
     process.waitForFinished(5000);
     return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()).trimmed();
+}
+
+QList<PulseServer::Stream> PulseServer::streams(const QString &kind)
+{
+    QList<Stream> list;
+    const QJsonArray array = QJsonDocument::fromJson(pactl({"--format=json", "list", kind}).toUtf8()).array();
+    for (const QJsonValue &value : array) {
+        const QJsonObject object = value.toObject();
+        Stream stream;
+        stream.index = quint32(object.value("index").toInteger());
+        stream.processIdentifier = object.value("properties").toObject().value("application.process.id").toString().toLongLong();
+        const QJsonObject volume = object.value("volume").toObject();
+        for (const QString &channel : volume.keys())
+            stream.volume.append(quint32(volume.value(channel).toObject().value("value").toInteger()));
+        stream.decibels = volume.value(volume.keys().value(0)).toObject().value("db").toString().section(' ', 0, 0).toDouble();
+        list.append(stream);
+    }
+    return list;
+}
+
+std::optional<PulseServer::Stream> PulseServer::stream(const QString &kind, qint64 pid)
+{
+    for (const Stream &stream : streams(kind)) {
+        if (stream.processIdentifier == pid)
+            return stream;
+    }
+    return std::nullopt;
+}
+
+double PulseServer::settledDecibels(qint64 pid, double expected)
+{
+    double decibels = NAN;
+    waitUntil([&] {
+        const std::optional<Stream> found = stream("sink-inputs", pid);
+        decibels = found ? found->decibels : NAN;
+        return std::abs(decibels - expected) < 0.05;
+    }, 5000);
+    return decibels;
 }
