@@ -77,6 +77,7 @@ protected:
                                                     .pointer = platform.pointer,
                                                     .backlights = platform.backlights,
                                                     .updates = platform.updates,
+                                                    .powerSources = platform.powerSources,
                                                     .bluetooth = bluetooth});
         monitor = std::make_unique<DeviceMonitor>(*model);
     }
