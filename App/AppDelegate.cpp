@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 
+#include "Alerts/AppNotificationMonitor.h"
 #include "Alerts/ExternalAlertListener.h"
 #include "Alerts/HUDController.h"
 #include "Notch/MicMutedIcon.h"
@@ -44,6 +45,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_notchManager = std::make_unique<NotchManager>(m_model);
     m_hud = std::make_unique<HUDController>(m_model);
     m_externalAlerts = std::make_unique<ExternalAlertListener>(m_model);
+    m_appNotifications = std::make_unique<AppNotificationMonitor>(m_model, AppNotificationMonitor::FocusName());
 
     setUpMicMute();
     m_model.timers.onFinish = whileAlive([this] { timerFinished(); });

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class AppNotificationMonitor;
 class ExternalAlertListener;
 class HUDController;
 class NotchManager;
@@ -33,6 +34,8 @@ public:
     AppDelegate &operator=(const AppDelegate &) = delete;
 
     AppModel &model() { return m_model; }
+    // Other applications' notifications; none before launch.
+    AppNotificationMonitor *appNotifications() { return m_appNotifications.get(); }
 
     // The start-up sequence: starts the model, creates the controllers and
     // monitors, arms the microphone toast and hot key, the finished-timer
@@ -77,6 +80,7 @@ private:
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
+    std::unique_ptr<AppNotificationMonitor> m_appNotifications;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     // Context of the menus' connections: they end with the delegate.
     QObject m_menuReceiver;
