@@ -1,5 +1,7 @@
 #include "Alerts/AppNotificationMonitor.h"
 
+#include "Alerts/NotificationDatabaseReader.h"
+#include "Alerts/NotificationPayload.h"
 #include "App/AppModel.h"
 #include "Platform/NotificationDatabase.h"
 #include "Platform/UserDefaults.h"
@@ -17,7 +19,8 @@ namespace {
 
 const QString schemaFile = QStringLiteral("/tmp/quib-notifdb.txt");
 const QString recentFile = QStringLiteral("/tmp/quib-notifrecent.txt");
-// This app's own notifications never come back as banners.
+// This app's own notifications never come back as banners (the desktop-entry
+// id the workspace gives this app).
 const QString ownBundleIdentifier = QStringLiteral("com.brenvask.Quib");
 
 QString applicationName(const Workspace &workspace, const QString &url)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Alerts/NotificationDatabaseReader.h"
-#include "Alerts/NotificationPayload.h"
 #include "Support/Scheduler.h"
 
 #include <QBindable>
@@ -17,6 +15,7 @@
 #include <optional>
 
 class AppModel;
+class NotificationDatabaseReader;
 
 // Shows other applications' notifications as notch banners. Every 2 s it
 // reads the notification database (read-only, on a thread of its own) for

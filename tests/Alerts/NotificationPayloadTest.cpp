@@ -11,6 +11,13 @@ void PrintTo(const Texts &texts, std::ostream *out)
 }
 } // namespace NotificationPayload
 
+namespace NotificationFixtures {
+void PrintTo(PlistFormat format, std::ostream *out)
+{
+    *out << (format == PlistFormat::xml ? "XML" : "binary");
+}
+} // namespace NotificationFixtures
+
 using NotificationFixtures::PlistFormat;
 using Texts = NotificationPayload::Texts;
 
@@ -23,6 +30,11 @@ struct DecodeCase {
     QString xml;
     std::optional<Texts> expected;
 };
+
+void PrintTo(const DecodeCase &testCase, std::ostream *out)
+{
+    *out << testCase.name;
+}
 
 class NotificationPayloadDecode : public ::testing::TestWithParam<std::tuple<PlistFormat, DecodeCase>> {};
 
