@@ -94,16 +94,16 @@ protected:
 
 TEST_F(NotificationJournalComponentTest, NotifySendBecomesARecord)
 {
+    QList<Row> found;
     notifySend({QStringLiteral("-a"), QStringLiteral("Jornal"), QStringLiteral("Título"), QStringLiteral("Texto")});
-    ASSERT_TRUE(waitUntil([&] { return rows().size() == 1; }));
-    const Row row = rows().first();
-    EXPECT_EQ(row.identifier, QStringLiteral("Jornal"));
-    EXPECT_EQ(row.texts, (NotificationPayload::Texts{QStringLiteral("Título"), QString(), QStringLiteral("Texto")}));
+    ASSERT_TRUE(waitUntil([&] { return (found = rows()).size() == 1; }));
+    EXPECT_EQ(found.first().identifier, QStringLiteral("Jornal"));
+    EXPECT_EQ(found.first().texts, (NotificationPayload::Texts{QStringLiteral("Título"), QString(), QStringLiteral("Texto")}));
 
     notifySend({QStringLiteral("-a"), QStringLiteral("Outro"), QStringLiteral("-h"), QStringLiteral("string:desktop-entry:org.example.Mail"), QStringLiteral("Oi")});
-    ASSERT_TRUE(waitUntil([&] { return rows().size() == 2; }));
-    EXPECT_EQ(rows().last().identifier, QStringLiteral("org.example.Mail"));
-    EXPECT_EQ(rows().last().texts, (NotificationPayload::Texts{QStringLiteral("Oi"), QString(), QString()}));
+    ASSERT_TRUE(waitUntil([&] { return (found = rows()).size() == 2; }));
+    EXPECT_EQ(found.last().identifier, QStringLiteral("org.example.Mail"));
+    EXPECT_EQ(found.last().texts, (NotificationPayload::Texts{QStringLiteral("Oi"), QString(), QString()}));
 }
 
 TEST_F(NotificationJournalComponentTest, KeepsTheNewestRecords)
@@ -116,9 +116,11 @@ TEST_F(NotificationJournalComponentTest, KeepsTheNewestRecords)
         call << QStringLiteral("Rajada") << 0u << QString() << QString::number(index) << QString() << QStringList() << QVariantMap() << -1;
         sender.asyncCall(call);
     }
-    ASSERT_TRUE(waitUntil([&] { return !rows().isEmpty() && rows().last().id == sent; }, 60000));
-    const QList<Row> kept = rows();
+    // Each read is one statement, so it sees the table between two writes.
+    QList<Row> kept;
+    ASSERT_TRUE(waitUntil([&] { return !(kept = rows()).isEmpty() && kept.last().id == sent; }, 60000));
     EXPECT_EQ(kept.size(), NotificationJournal::keptRecords);
+    ASSERT_TRUE(kept.first().texts && kept.last().texts);
     EXPECT_EQ(kept.first().texts->title, QStringLiteral("11"));
     EXPECT_EQ(kept.last().texts->title, QString::number(sent));
 }
