@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 
+#include "Alerts/AppNotificationMonitor.h"
 #include "Alerts/BatteryMonitor.h"
 #include "Alerts/DeviceMonitor.h"
 #include "Alerts/ExternalAlertListener.h"
@@ -51,6 +52,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_externalAlerts = std::make_unique<ExternalAlertListener>(m_model);
     m_deviceMonitor = std::make_unique<DeviceMonitor>(m_model);
     m_focus = std::make_unique<FocusMonitor>(m_model);
+    m_appNotifications = std::make_unique<AppNotificationMonitor>(m_model, [this] { return m_focus->activeName(); });
 
     setUpMicMute();
     m_model.timers.onFinish = whileAlive([this] { timerFinished(); });

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class AppNotificationMonitor;
 class BatteryMonitor;
 class DebugCommands;
 class DeviceMonitor;
@@ -42,6 +43,8 @@ public:
     NotchManager *notchManager() { return m_notchManager.get(); }
     // The Focus monitor, from launch on (none before).
     FocusMonitor *focus() const { return m_focus.get(); }
+    // Other applications' notifications; none before launch.
+    AppNotificationMonitor *appNotifications() { return m_appNotifications.get(); }
 
     // The start-up sequence: starts the model, creates the controllers and
     // monitors, arms the microphone toast and hot key, the finished-timer
@@ -91,6 +94,7 @@ private:
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;
     std::unique_ptr<FocusMonitor> m_focus;
     std::unique_ptr<DeviceMonitor> m_deviceMonitor;
+    std::unique_ptr<AppNotificationMonitor> m_appNotifications;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     // Only while the diagnostic channel is armed.
     std::unique_ptr<DebugCommands> m_debugCommands;

@@ -1,5 +1,7 @@
 #include "App/DebugCommands.h"
 
+#include "Alerts/AppNotificationMonitor.h"
+#include "Alerts/FocusMonitor.h"
 #include "App/AppDelegate.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
@@ -152,8 +154,28 @@ const Command commands[] = {
          });
      }},
     {QLatin1String("demo-timer"), [](AppDelegate &d) { d.model().timers.start(5); }},
+    {QLatin1String("demo-focus-on"),
+     [](AppDelegate &d) {
+         if (FocusMonitor *focus = d.focus())
+             focus->announceChange(true, std::nullopt);
+     }},
+    {QLatin1String("demo-focus-off"),
+     [](AppDelegate &d) {
+         if (FocusMonitor *focus = d.focus())
+             focus->announceChange(false, std::nullopt);
+     }},
+    {QLatin1String("focus-check"),
+     [](AppDelegate &d) {
+         if (FocusMonitor *focus = d.focus())
+             focus->debugCheck();
+     }},
     {QLatin1String("demo-peek"), [](AppDelegate &d) { d.model().debugPeekSong(AppModel::DebugPeek::currentSong); }},
     {QLatin1String("demo-peek-long"), [](AppDelegate &d) { d.model().debugPeekSong(AppModel::DebugPeek::demoSong); }},
+    {QLatin1String("notif-dump"),
+     [](AppDelegate &d) {
+         if (AppNotificationMonitor *notifications = d.appNotifications())
+             notifications->debugDumpRecent();
+     }},
     {QLatin1String("update-check"), [](AppDelegate &d) { d.model().updater.checkNow(); }},
     {QLatin1String("update-background"), [](AppDelegate &d) { d.model().updater.checkInBackground(); }},
     {QLatin1String("quit"), [](AppDelegate &d) { d.quit(); }},

@@ -15,6 +15,8 @@
 #include "Platform/Linux/JsonUserDefaults.h"
 #include "Platform/Linux/LinuxScreens.h"
 #include "Platform/Linux/LinuxWorkspace.h"
+#include "Platform/Linux/NotificationJournal.h"
+#include "Platform/NotificationDatabase.h"
 #include "Platform/Linux/ProcessSoundPlayer.h"
 #include "Platform/Linux/PulseAudioSystem.h"
 #include "Platform/Linux/StreamVolumeRecord.h"
@@ -175,6 +177,16 @@ std::unique_ptr<PowerSources> makePowerSources()
     return std::make_unique<SysfsPowerSources>();
 }
 
+// The journal of other applications' notifications, on the session bus.
+std::unique_ptr<NotificationJournal> makeNotificationJournal(const Workspace &workspace)
+{
+    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (!address.isEmpty())
+        return std::make_unique<NotificationJournal>(workspace, address, NotificationDatabase::defaultPath());
+    qCWarning(lcDBus, "Quib: no session bus; other applications' notifications will not show");
+    return nullptr;
+}
+
 } // namespace
 
 struct LinuxPlatform::Private {
@@ -184,6 +196,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<DistributedNotifications> notifications = makeNotifications();
     std::unique_ptr<XcbConnection> x11 = openDisplay();
     LinuxWorkspace workspace{x11.get()};
+    std::unique_ptr<NotificationJournal> notificationJournal = makeNotificationJournal(workspace);
     ProcessSoundPlayer soundPlayer;
     PulseAudioSystem audio{scheduler, StreamVolumeRecord::defaultPath()};
     std::unique_ptr<KeyCapture> keyCapture = makeKeyCapture(x11.get());

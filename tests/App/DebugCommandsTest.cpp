@@ -1,3 +1,4 @@
+#include "Alerts/FocusMonitor.h"
 #include "App/AppDelegate.h"
 #include "App/DebugCommands.h"
 #include "Notch/NotchManager.h"
@@ -9,6 +10,7 @@
 #include "Shared/SystemColors.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -128,7 +130,7 @@ protected:
     void sendEveryCommand()
     {
         for (const char *word : {"open", "demo-volume", "demo-banner", "demo-event", "demo-mic", "demo-sound-muted", "demo-mixer", "demo-mixer-menu",
-                                 "demo-timer", "demo-peek-long", "update-check", "update-background"})
+                                 "demo-timer", "demo-focus-on", "demo-peek-long", "update-check", "update-background"})
             send(QString::fromLatin1(word));
     }
 
@@ -162,11 +164,27 @@ TEST_F(DebugCommandsTest, UnknownWordsAndOtherCasesDoNothing)
     const AppState before = state();
     // Words of commands this app does not have, and the known ones changed.
     for (const char *word : {"", "Open", "OPEN", " open", "open ", "open\n", "demo-Volume", "demo-volume-", "demo", "lock-preview", "lock-mute-on",
-                             "settings-close", "settings:sound", "settings:", "onboarding", "demo-focus-on", "focus-check", "notif-dump", "Quit"}) {
+                             "settings-close", "settings:sound", "settings:", "onboarding", "demo-Focus-on", "Quit"}) {
         SCOPED_TRACE(word);
         send(QString::fromUtf8(word));
         EXPECT_EQ(state(), before);
     }
+}
+
+TEST_F(DebugCommandsTest, FocusCommandsAnnounceAndCheckTheFocus)
+{
+    launch();
+    send(QStringLiteral("demo-focus-on"));
+    ASSERT_TRUE(model().alerts.current());
+    EXPECT_EQ(model().alerts.current()->kind, AlertKind::focus);
+    EXPECT_EQ(model().alerts.current()->trailing, QStringLiteral("On"));
+    send(QStringLiteral("demo-focus-off"));
+    ASSERT_TRUE(model().alerts.current());
+    EXPECT_EQ(model().alerts.current()->trailing, QStringLiteral("Off"));
+
+    QFile::remove(FocusMonitor::debugFilePath);
+    send(QStringLiteral("focus-check"));
+    EXPECT_TRUE(QFile::exists(FocusMonitor::debugFilePath));
 }
 
 TEST_F(DebugCommandsTest, OpenAndCloseActOnEveryNotch)

@@ -1,0 +1,8 @@
+#include "Platform/NotificationDatabase.h"
+
+#include <QStandardPaths>
+
+QString NotificationDatabase::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/quib/notifications.db");
+}
