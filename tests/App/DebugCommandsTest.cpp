@@ -6,6 +6,7 @@
 #include "Notch/NotchWindowController.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "QtPrinters.h"
+#include "Wait.h"
 #include "Settings/SettingsStyle.h"
 #include "Shared/SystemColors.h"
 
@@ -184,7 +185,8 @@ TEST_F(DebugCommandsTest, FocusCommandsAnnounceAndCheckTheFocus)
 
     QFile::remove(FocusMonitor::debugFilePath);
     send(QStringLiteral("focus-check"));
-    EXPECT_TRUE(QFile::exists(FocusMonitor::debugFilePath));
+    // Written off the main thread.
+    EXPECT_TRUE(waitUntil([] { return QFile::exists(FocusMonitor::debugFilePath); }));
 }
 
 TEST_F(DebugCommandsTest, OpenAndCloseActOnEveryNotch)
