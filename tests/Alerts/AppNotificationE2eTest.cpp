@@ -1,24 +1,37 @@
 #include "DesktopAppTest.h"
+#include "SoundApps.h"
 #include "Wait.h"
 
 #include <QDBusConnectionInterface>
+#include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 namespace {
 
+const QString mail = QStringLiteral("org.example.Mail");
+const QString chat = QStringLiteral("org.example.Chat");
+const QColor mailIcon(230, 20, 200);
+const QSize closedNotch(190, 32);
+const QSize bannerNotch(380, 104);
+
 // The real app with a stand-in notification server (python3-dbusmock's
-// template) on its session bus, its data in a folder of the test's own.
+// template) on its session bus, its data and two applications' desktop
+// entries in a folder of the test's own.
 class AppNotificationE2eTest : public DesktopAppTest {
 protected:
     void beforeLaunch() override
     {
+        apps.addApplication(mail, QStringLiteral("Correio"), mailIcon);
+        apps.addApplication(chat, QStringLiteral("Conversa"), QColor(20, 160, 40));
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // The system's Python, where the Debian package python3-dbusmock lives.
         server.start(QStringLiteral("/usr/bin/python3"),
                      {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), QStringLiteral("notification_daemon")});
         ASSERT_TRUE(waitUntil([&] { return observer.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.Notifications")).value(); }));
-        quib.environment().insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+        quib.environment().insert(QStringLiteral("XDG_DATA_HOME"), apps.dataHome());
+        // Banners go after a second, so a check that nothing shows starts soon
+        // after the control banner has gone.
+        ASSERT_NO_FATAL_FAILURE(writeSettings(QStringLiteral("{\"notificationDuration\": 1, \"mutedNotificationApps\": [\"%1\"]}").arg(chat)));
     }
     void TearDown() override
     {
@@ -27,26 +40,83 @@ protected:
         server.waitForFinished();
     }
 
-    QTemporaryDir data;
+    void writeSettings(const QString &json)
+    {
+        const QString config = quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
+        ASSERT_TRUE(QDir().mkpath(config));
+        QFile settings(config + QStringLiteral("/defaults.json"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(json.toUtf8());
+    }
+
+    void send(const QString &app)
+    {
+        QProcess notifySend;
+        notifySend.start(QStringLiteral("notify-send"), {QStringLiteral("-a"), app, QStringLiteral("Título"), QStringLiteral("Texto")});
+        ASSERT_TRUE(notifySend.waitForFinished(10000));
+    }
+
+    // The monitor shows only what arrives after it has opened the database,
+    // which it does at one of its polls after launch: the notification is
+    // sent again until a banner shows.
+    bool showsBannerOnceReady(const QString &app)
+    {
+        if (!desktopClient.waitForNotch(closedNotch)
+            || !waitUntil([&] { return QFileInfo::exists(apps.dataHome() + QStringLiteral("/quib/notifications.db")); }))
+            return false;
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            send(app);
+            if (desktopClient.waitForNotch(bannerNotch, 4000))
+                return true;
+        }
+        return false;
+    }
+
+    // Sends a notification of `app` once the notch is closed again, and
+    // whether the notch stayed closed over two polls of the monitor and more.
+    bool staysClosedAfter(const QString &app)
+    {
+        if (!desktopClient.waitForNotch(closedNotch, 15000))
+            return false;
+        send(app);
+        return !waitUntil([&] { return isOpen(); }, 6000);
+    }
+    bool isOpen() const { return desktopClient.notchBounds().height() > closedNotch.height() + 1; }
+
+    // How many pixels of the notch's area on screen have about `colour`.
+    int pixelsOf(const QColor &colour)
+    {
+        const QImage image = desktopClient.screenshot();
+        const QRect area = desktopClient.notchBounds();
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor seen = image.pixelColor(x, y);
+                if (std::abs(seen.red() - colour.red()) <= 16 && std::abs(seen.green() - colour.green()) <= 16
+                    && std::abs(seen.blue() - colour.blue()) <= 16)
+                    ++count;
+            }
+        }
+        return count;
+    }
+
+    SoundApps apps;
     QProcess server;
 };
 
 } // namespace
 
-TEST_F(AppNotificationE2eTest, NotifySendShowsABanner)
+TEST_F(AppNotificationE2eTest, NotifySendShowsABannerWithTheApplicationsIcon)
 {
-    ASSERT_TRUE(desktopClient.waitForNotch(QSize(190, 32)));
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(data.filePath(QStringLiteral("quib/notifications.db"))); }));
-    // The monitor shows only what arrives after it has opened the database,
-    // which it does at one of its polls after launch: the notification is
-    // sent again until a banner shows.
-    bool shown = false;
-    for (int attempt = 0; attempt < 5 && !shown; ++attempt) {
-        QProcess send;
-        send.start(QStringLiteral("notify-send"), {QStringLiteral("-a"), QStringLiteral("Jornal"), QStringLiteral("Título"), QStringLiteral("Texto")});
-        ASSERT_TRUE(send.waitForFinished(10000));
-        shown = desktopClient.waitForNotch(QSize(380, 104), 4000);
-    }
-    EXPECT_TRUE(shown) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
+    ASSERT_TRUE(showsBannerOnceReady(mail)) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
+    // The icon is drawn at some tens of pixels a side.
+    EXPECT_GT(pixelsOf(mailIcon), 100);
+    EXPECT_TRUE(app->isRunning());
+}
+
+TEST_F(AppNotificationE2eTest, AMutedApplicationShowsNothing)
+{
+    ASSERT_TRUE(showsBannerOnceReady(mail));
+    EXPECT_TRUE(staysClosedAfter(chat));
     EXPECT_TRUE(app->isRunning());
 }
