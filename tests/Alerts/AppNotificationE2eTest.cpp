@@ -109,8 +109,9 @@ protected:
 TEST_F(AppNotificationE2eTest, NotifySendShowsABannerWithTheApplicationsIcon)
 {
     ASSERT_TRUE(showsBannerOnceReady(mail)) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
-    // The icon is drawn at some tens of pixels a side.
-    EXPECT_GT(pixelsOf(mailIcon), 100);
+    // The icon is drawn at some tens of pixels a side, once the banner's
+    // content has faded in.
+    EXPECT_TRUE(waitUntil([&] { return pixelsOf(mailIcon) > 100; }, 5000));
     EXPECT_TRUE(app->isRunning());
 }
 

@@ -27,8 +27,10 @@ protected:
     {
         ASSERT_TRUE(server.isReady()) << server.log().constData();
         audio = std::make_unique<PulseAudioSystem>(scheduler, records.filePath("stream-volumes.json"));
+        // Ready comes after the devices, once what a crash left scaled is put back.
         ASSERT_TRUE(waitUntil([this] {
-            return audio->device(Output, audio->defaultDevice(Output)) && audio->device(Input, audio->defaultDevice(Input));
+            return audio->connectionState() == AudioSystem::ConnectionState::Ready && audio->device(Output, audio->defaultDevice(Output))
+                && audio->device(Input, audio->defaultDevice(Input));
         }));
     }
     std::optional<AudioDevice> device(AudioScope scope, const QString &id) const { return audio->device(scope, id); }
