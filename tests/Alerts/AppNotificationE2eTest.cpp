@@ -83,35 +83,15 @@ protected:
     }
     bool isOpen() const { return desktopClient.notchBounds().height() > closedNotch.height() + 1; }
 
-    // How many pixels of the notch's area on screen have about `colour`.
-    int pixelsOf(const QColor &colour)
-    {
-        const QImage image = desktopClient.screenshot();
-        const QRect area = desktopClient.notchBounds();
-        int count = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            for (int x = area.left(); x <= area.right(); ++x) {
-                const QColor seen = image.pixelColor(x, y);
-                if (std::abs(seen.red() - colour.red()) <= 16 && std::abs(seen.green() - colour.green()) <= 16
-                    && std::abs(seen.blue() - colour.blue()) <= 16)
-                    ++count;
-            }
-        }
-        return count;
-    }
-
     SoundApps apps;
     QProcess server;
 };
 
 } // namespace
 
-TEST_F(AppNotificationE2eTest, NotifySendShowsABannerWithTheApplicationsIcon)
+TEST_F(AppNotificationE2eTest, NotifySendShowsABanner)
 {
     ASSERT_TRUE(showsBannerOnceReady(mail)) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
-    // The icon is drawn at some tens of pixels a side, once the banner's
-    // content has faded in.
-    EXPECT_TRUE(waitUntil([&] { return pixelsOf(mailIcon) > 100; }, 5000));
     EXPECT_TRUE(app->isRunning());
 }
 
