@@ -5,6 +5,7 @@
 #include "Support/Log.h"
 
 #include <QDir>
+#include <QFile>
 #include <QThreadPool>
 
 #include <gio/gio.h>
@@ -46,6 +47,11 @@ struct GSettingsFocusWriter::Private {
                 {dir.filePath(QString::fromLatin1(FocusFiles::assertionsName)), FocusFiles::assertions(doNotDisturb)},
             };
             for (const auto &[path, contents] : files) {
+                // An unchanged file is left alone: rewriting it would read as
+                // a change of mode to whoever watches the folder.
+                QFile current(path);
+                if (current.open(QIODevice::ReadOnly) && current.readAll() == contents)
+                    continue;
                 QString error;
                 if (!AtomicFile::write(path, contents, &error))
                     qCWarning(lcPlatform, "Quib: could not write the Focus file %s: %s", qPrintable(path), qPrintable(error));
@@ -61,6 +67,10 @@ GSettingsFocusWriter::GSettingsFocusWriter(QString folder)
 {
     d->folder = std::move(folder);
     d->writes.setMaxThreadCount(1);
+    // The folder is there from the start, so the Focus monitor can watch it
+    // at launch rather than at its next retry.
+    if (!QDir().mkpath(d->folder))
+        qCWarning(lcPlatform, "Quib: could not create the Focus folder %s", qPrintable(d->folder));
     if (!hasBannersKey()) {
         qCWarning(lcPlatform, "Quib: no GNOME notification settings (%s); the Focus state is not followed", schemaId);
         return;

@@ -16,7 +16,8 @@ const QSize bannerNotch(380, 104);
 
 // The real app with a stand-in notification server (python3-dbusmock's
 // template) on its session bus, its data and two applications' desktop
-// entries in a folder of the test's own.
+// entries in a folder of the test's own; the desktop's settings in a key
+// file of the app's configuration folder, which the `gsettings` tool changes.
 class AppNotificationE2eTest : public DesktopAppTest {
 protected:
     void beforeLaunch() override
@@ -29,9 +30,10 @@ protected:
                      {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), QStringLiteral("notification_daemon")});
         ASSERT_TRUE(waitUntil([&] { return observer.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.Notifications")).value(); }));
         quib.environment().insert(QStringLiteral("XDG_DATA_HOME"), apps.dataHome());
+        quib.environment().insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("keyfile"));
         // Banners go after a second, so a check that nothing shows starts soon
         // after the control banner has gone.
-        ASSERT_NO_FATAL_FAILURE(writeSettings(QStringLiteral("{\"notificationDuration\": 1, \"mutedNotificationApps\": [\"%1\"]}").arg(chat)));
+        ASSERT_NO_FATAL_FAILURE(writeSettings(QStringLiteral("{\"notificationDuration\": 1, \"focusDuration\": 1, \"mutedNotificationApps\": [\"%1\"]}").arg(chat)));
     }
     void TearDown() override
     {
@@ -83,15 +85,44 @@ protected:
     }
     bool isOpen() const { return desktopClient.notchBounds().height() > closedNotch.height() + 1; }
 
+    bool setShowBanners(bool show)
+    {
+        QProcess gsettings;
+        gsettings.setProcessEnvironment(quib.environment());
+        gsettings.start(QStringLiteral("gsettings"), {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.notifications"),
+                                                      QStringLiteral("show-banners"), show ? QStringLiteral("true") : QStringLiteral("false")});
+        return gsettings.waitForFinished(15000) && gsettings.exitStatus() == QProcess::NormalExit && gsettings.exitCode() == 0;
+    }
+
+    // How many pixels of the notch's area on screen have about `colour`.
+    int pixelsOf(const QColor &colour)
+    {
+        const QImage image = desktopClient.screenshot();
+        const QRect area = desktopClient.notchBounds();
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor seen = image.pixelColor(x, y);
+                if (std::abs(seen.red() - colour.red()) <= 16 && std::abs(seen.green() - colour.green()) <= 16
+                    && std::abs(seen.blue() - colour.blue()) <= 16)
+                    ++count;
+            }
+        }
+        return count;
+    }
+
     SoundApps apps;
     QProcess server;
 };
 
 } // namespace
 
-TEST_F(AppNotificationE2eTest, NotifySendShowsABanner)
+TEST_F(AppNotificationE2eTest, NotifySendShowsABannerWithTheApplicationsIcon)
 {
     ASSERT_TRUE(showsBannerOnceReady(mail)) << "last seen " << desktopClient.last().width() << "x" << desktopClient.last().height();
+    // The icon, loaded off the main thread and faded in, is drawn at some
+    // tens of pixels a side.
+    EXPECT_TRUE(waitUntil([&] { return pixelsOf(mailIcon) > 100; }, 3000)) << pixelsOf(mailIcon) << " pixels of the icon";
     EXPECT_TRUE(app->isRunning());
 }
 
@@ -99,5 +130,22 @@ TEST_F(AppNotificationE2eTest, AMutedApplicationShowsNothing)
 {
     ASSERT_TRUE(showsBannerOnceReady(mail));
     EXPECT_TRUE(staysClosedAfter(chat));
+    EXPECT_TRUE(app->isRunning());
+}
+
+TEST_F(AppNotificationE2eTest, NothingShowsWithTheDesktopsDoNotDisturbOn)
+{
+    ASSERT_TRUE(showsBannerOnceReady(mail));
+    ASSERT_TRUE(desktopClient.waitForNotch(closedNotch));
+    ASSERT_TRUE(setShowBanners(false));
+    // The app's own record of the desktop's switch, which its focus monitor reads.
+    ASSERT_TRUE(waitUntil([&] {
+        QFile assertions(apps.dataHome() + QStringLiteral("/quib/focus/Assertions.json"));
+        return assertions.open(QIODevice::ReadOnly) && assertions.readAll().contains("\"do-not-disturb\"");
+    }));
+    // The change is announced with the "Foco" strip beside the notch, and
+    // then nothing shows.
+    EXPECT_TRUE(waitUntil([&] { return desktopClient.notchBounds().width() > closedNotch.width() + 1; }));
+    EXPECT_TRUE(staysClosedAfter(mail));
     EXPECT_TRUE(app->isRunning());
 }

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The desktop's settings live in a key file of this test's own, which the
@@ -20,9 +22,12 @@ namespace {
 // be) changes and the writer's settings object follows.
 class GSettingsFocusWriterComponentTest : public ::testing::Test {
 protected:
-    GSettingsFocusWriterComponentTest()
+    // The process's settings backend is picked once, with the folder of the
+    // first settings object: every test shares it, and sets the switch it
+    // starts from.
+    static void SetUpTestSuite()
     {
-        // Set before the process's first settings object picks its backend.
+        static QTemporaryDir configuration;
         qputenv("XDG_CONFIG_HOME", configuration.path().toUtf8());
         qputenv("GSETTINGS_BACKEND", "keyfile");
     }
@@ -37,7 +42,6 @@ protected:
     std::optional<QString> activeMode() const { return FocusMonitor::activeModeIdentifier(folder()); }
     QString folder() const { return data.path() + QStringLiteral("/focus"); }
 
-    QTemporaryDir configuration;
     QTemporaryDir data;
 };
 
@@ -61,8 +65,9 @@ TEST_F(GSettingsFocusWriterComponentTest, TheMonitorAnnouncesTheDesktopsDoNotDis
 {
     FakePlatform platform;
     AppModel model{platform.services()};
+    ASSERT_TRUE(setShowBanners(true));
     GSettingsFocusWriter writer(folder());
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(folder() + QStringLiteral("/Assertions.json")); }));
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(folder() + QStringLiteral("/Assertions.json")) && !activeMode(); }));
     FocusMonitor monitor(model, folder(), [](std::function<void()> work) { work(); });
     QCoreApplication::sendPostedEvents();
     ASSERT_TRUE(monitor.hasAccess());
@@ -76,4 +81,27 @@ TEST_F(GSettingsFocusWriterComponentTest, TheMonitorAnnouncesTheDesktopsDoNotDis
     ASSERT_TRUE(model.alerts.current());
     EXPECT_EQ(model.alerts.current()->symbol, QStringLiteral("moon.fill"));
     EXPECT_EQ(model.alerts.current()->trailing, QStringLiteral("On"));
+}
+
+// A monitor started with the app finds the folder at once, and a start
+// with the desktop's switch as it was leaves the files as they are, so
+// nobody watching them takes it for a change.
+TEST_F(GSettingsFocusWriterComponentTest, MakesTheFolderAtOnceAndRewritesNothingUnchanged)
+{
+    ASSERT_TRUE(setShowBanners(false));
+    const QString assertions = folder() + QStringLiteral("/Assertions.json");
+    {
+        GSettingsFocusWriter writer(folder());
+        EXPECT_TRUE(QFileInfo(folder()).isDir());
+        ASSERT_TRUE(waitUntil([&] { return activeMode() == FocusFiles::doNotDisturbIdentifier(); }));
+    }
+    struct stat first{};
+    ASSERT_EQ(::stat(QFile::encodeName(assertions).constData(), &first), 0);
+    {
+        GSettingsFocusWriter writer(folder());
+    }
+    struct stat second{};
+    ASSERT_EQ(::stat(QFile::encodeName(assertions).constData(), &second), 0);
+    EXPECT_EQ(first.st_ino, second.st_ino);
+    EXPECT_EQ(activeMode(), FocusFiles::doNotDisturbIdentifier());
 }
