@@ -9,8 +9,6 @@
 #include <charconv>
 #include <cmath>
 
-const QString ExternalAlertListener::name = QStringLiteral("com.brenvask.Quib.notify");
-
 ExternalAlertListener::ExternalAlertListener(AppModel &model)
     : m_model(model)
 {

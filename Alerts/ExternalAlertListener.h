@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Alerts/AlertRequestNotification.h"
 #include "Platform/DistributedNotifications.h"
 
 #include <QColor>
@@ -14,7 +15,7 @@ class AppModel;
 // banner, subject to the user's settings.
 class ExternalAlertListener {
 public:
-    static const QString name;
+    static inline const QString name = AlertRequestNotification::name;
     static constexpr int maximumTitleLength = 80;
     static constexpr int maximumBodyLength = 240;
 

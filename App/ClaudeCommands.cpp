@@ -1,6 +1,6 @@
 // The coding agent's commands of CommandLineTool: `claude-hook` and
 // `claude-statusline`.
-#include "Alerts/ExternalAlertListener.h"
+#include "Alerts/AlertRequestNotification.h"
 #include "App/CommandLineTool.h"
 #include "Platform/UserDefaults.h"
 #include "Support/Text.h"
@@ -142,7 +142,7 @@ int CommandLineTool::claudeHook()
         request.insert(QStringLiteral("app"), *app);
     else
         request.insert(QStringLiteral("title"), QStringLiteral("Claude Code"));
-    m_notifications.post(ExternalAlertListener::name, QString(), request);
+    m_notifications.post(AlertRequestNotification::name, QString(), request);
     return 0;
 }
 

@@ -1,9 +1,9 @@
 #include "App/CommandLineTool.h"
 
-#include "Alerts/ExternalAlertListener.h"
+#include "Alerts/AlertRequestNotification.h"
 #include "Platform/Linux/DBusNotifications.h"
 #include "Platform/Linux/JsonUserDefaults.h"
-#include "Platform/Linux/LinuxWorkspace.h"
+#include "Platform/Linux/LinuxProcessTree.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -74,14 +74,14 @@ bool CommandLineTool::runIfNeeded(int argc, char **argv)
         // Without a session bus the commands still say only their own
         // message: the post goes nowhere and the app counts as not running.
         const auto notifications = makeSessionNotifications();
-        LinuxWorkspace workspace;
+        const LinuxProcessTree processes;
         QtScheduler scheduler;
         JsonUserDefaults defaults(scheduler);
         QFile in;
         in.open(stdin, QIODevice::ReadOnly);
         QTextStream out(stdout);
         QTextStream err(stderr);
-        CommandLineTool tool(*notifications, workspace, defaults, in, out, err);
+        CommandLineTool tool(*notifications, processes, defaults, in, out, err);
         status = tool.run(arguments);
         out.flush();
         err.flush();
@@ -90,10 +90,10 @@ bool CommandLineTool::runIfNeeded(int argc, char **argv)
     std::exit(status);
 }
 
-CommandLineTool::CommandLineTool(DistributedNotifications &notifications, Workspace &workspace, UserDefaults &defaults, QIODevice &in, QTextStream &out,
+CommandLineTool::CommandLineTool(DistributedNotifications &notifications, const ProcessTree &processes, UserDefaults &defaults, QIODevice &in, QTextStream &out,
                                  QTextStream &err, QString usagePath)
     : m_notifications(notifications)
-    , m_workspace(workspace)
+    , m_processes(processes)
     , m_defaults(defaults)
     , m_in(in)
     , m_out(out)
@@ -156,7 +156,7 @@ int CommandLineTool::notify(const QStringList &arguments)
         if (const auto app = callingApp())
             parsed.options.insert(QStringLiteral("app"), *app);
     }
-    m_notifications.post(ExternalAlertListener::name, QString(), parsed.options);
+    m_notifications.post(AlertRequestNotification::name, QString(), parsed.options);
     if (quibIsRunning())
         return 0;
     m_err << "quib: o Quib não está aberto; o aviso não vai aparecer.\n";
@@ -167,10 +167,10 @@ std::optional<QString> CommandLineTool::callingApp() const
 {
     qint64 pid = getppid();
     for (int examined = 0; pid > 1;) {
-        if (const auto application = m_workspace.runningApplication(pid);
+        if (const auto application = m_processes.runningApplication(pid);
             application && application->isRegular && !application->bundleIdentifier.isEmpty() && application->bundleIdentifier != appIdentifier)
             return application->bundleIdentifier;
-        const auto parent = m_workspace.parentProcessIdentifier(pid);
+        const auto parent = m_processes.parentProcessIdentifier(pid);
         if (!parent || *parent == pid)
             break;
         if (++examined >= maximumAncestors)

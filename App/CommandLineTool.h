@@ -12,7 +12,7 @@
 
 class QIODevice;
 class UserDefaults;
-class Workspace;
+class ProcessTree;
 
 // The `quib` commands: the same executable run with a command word does that
 // command's work, hands the result to the running app and exits without
@@ -40,7 +40,7 @@ public:
 
     // The commands read standard input from `in`; the agent's commands also
     // read the app's defaults and share the usage snapshot at `usagePath`.
-    CommandLineTool(DistributedNotifications &notifications, Workspace &workspace, UserDefaults &defaults, QIODevice &in, QTextStream &out,
+    CommandLineTool(DistributedNotifications &notifications, const ProcessTree &processes, UserDefaults &defaults, QIODevice &in, QTextStream &out,
                     QTextStream &err, QString usagePath = ClaudeUsageStore::defaultPath());
 
     // Dispatches the arguments after the program path; returns the exit status.
@@ -79,7 +79,7 @@ private:
     QJsonObject readInputObject();
 
     DistributedNotifications &m_notifications;
-    Workspace &m_workspace;
+    const ProcessTree &m_processes;
     UserDefaults &m_defaults;
     QIODevice &m_in;
     QTextStream &m_out;

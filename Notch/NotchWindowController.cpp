@@ -11,6 +11,7 @@
 
 #include <QGraphicsScene>
 #include <QMenu>
+#include <QPointer>
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,7 @@ NotchWindowController::NotchWindowController(const Screens::Screen &screen, AppM
     , m_hoverWork(m_scheduler)
     , m_mixerCloseWork(m_scheduler)
     , m_pointerPoll(m_scheduler)
+    , m_motionThrottle(m_scheduler)
 {
     m_viewModel = std::make_unique<NotchViewModel>(NotchMetrics(screen, app.preferences.simulatedStyle.value()), app);
     const QRect frame = panelFrame(screen.frame, m_viewModel->windowSize());
@@ -78,7 +80,16 @@ void NotchWindowController::updateWindowShape()
 
 void NotchWindowController::startMouseMonitoring()
 {
-    m_pointerPoll.start(farPollInterval, [this] { pollPointer(); });
+    // The pointer outlives the controller: its handler finds none once the
+    // controller is gone.
+    m_followsMotion = m_app.services().pointer.observeMotion([controller = QPointer(this)] {
+        if (controller)
+            controller->pointerMoved();
+    });
+    if (m_followsMotion)
+        pollPointer();
+    else
+        m_pointerPoll.start(farPollInterval, [this] { pollPointer(); });
 }
 
 void NotchWindowController::pollPointer()
@@ -90,9 +101,30 @@ void NotchWindowController::pollPointer()
         if (position)
             mouseMoved();
     }
-    const double wanted = (position && isNearPanel(*position)) || m_hovering ? nearPollInterval : farPollInterval;
-    if (m_pointerPoll.interval() != wanted)
-        m_pointerPoll.start(wanted, [this] { pollPointer(); });
+    if (!m_followsMotion && m_pointerPoll.interval() != pollInterval())
+        m_pointerPoll.start(pollInterval(), [this] { pollPointer(); });
+}
+
+// A move is read at once, unless a read was less than the rate's interval
+// ago: then once when that interval ends. A still pointer is never read.
+void NotchWindowController::pointerMoved()
+{
+    if (m_closed)
+        return;
+    if (m_motionThrottle.isPending()) {
+        m_motionPending = true;
+        return;
+    }
+    pollPointer();
+    m_motionThrottle.start(pollInterval(), [this] {
+        if (std::exchange(m_motionPending, false))
+            pointerMoved();
+    });
+}
+
+double NotchWindowController::pollInterval() const
+{
+    return (m_lastPointer && isNearPanel(*m_lastPointer)) || m_hovering ? nearPollInterval : farPollInterval;
 }
 
 bool NotchWindowController::isNearPanel(const QPoint &position) const
@@ -278,7 +310,9 @@ void NotchWindowController::releaseBannerHover()
 void NotchWindowController::close()
 {
     setMixerOpen(false);
+    m_closed = true;
     m_pointerPoll.stop();
+    m_motionThrottle.cancel();
     m_hoverWork.cancel();
     releaseBannerHover();
     m_panel->hide();

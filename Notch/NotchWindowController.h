@@ -27,8 +27,9 @@ class QMenu;
 // leaving closes it, and the volume mixer opens and closes on its own rules.
 //
 // While clicks pass through, no pointer events reach the app, so the pointer
-// is read through the scheduler: often while it is near the panel, rarely
-// when it is elsewhere.
+// is read when it moves (at most as often as the rates below: often while it
+// is near the panel, rarely when it is elsewhere), or, where the pointer
+// cannot report motion, polled at those rates.
 class NotchWindowController : public QObject {
     Q_OBJECT
 public:
@@ -75,6 +76,8 @@ private:
     void schedule(double after, std::function<void()> action);
     void startMouseMonitoring();
     void pollPointer();
+    void pointerMoved();
+    double pollInterval() const;
     bool isNearPanel(const QPoint &position) const;
     bool holdsMixerForDebugging() const;
     void updateWindowShape();
@@ -93,6 +96,11 @@ private:
     Delay m_hoverWork;
     Delay m_mixerCloseWork;
     RepeatingTimer m_pointerPoll;
+    // Following motion: reads wait for the rate's interval after the last.
+    bool m_followsMotion = false;
+    bool m_motionPending = false;
+    bool m_closed = false;
+    Delay m_motionThrottle;
     std::optional<QPoint> m_lastPointer;
     QPropertyNotifier m_suppressedNotifier;
 };

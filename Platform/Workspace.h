@@ -1,11 +1,11 @@
 #pragma once
 
+#include "Platform/ProcessTree.h"
+
 #include <QImage>
 #include <QList>
 #include <QString>
 #include <QUrl>
-
-#include <functional>
 
 #include <functional>
 #include <optional>
@@ -15,30 +15,12 @@ class QObject;
 // Running applications and installed applications. An application's bundle
 // identifier is its desktop-entry id ("org.gnome.Terminal", "spotify"); its
 // URL is the path of its desktop entry.
-class Workspace {
+class Workspace : public ProcessTree {
 public:
-    struct RunningApplication {
-        qint64 processIdentifier = 0;
-        QString bundleIdentifier;
-        QString localizedName;
-        // A regular application: one a user starts and switches to (not a
-        // helper, a daemon or a command-line program).
-        bool isRegular = false;
-
-        bool operator==(const RunningApplication &) const = default;
-    };
-
-    virtual ~Workspace() = default;
-
-    // The application that process `pid` belongs to, if it is one.
-    virtual std::optional<RunningApplication> runningApplication(qint64 pid) const = 0;
     // Every running process of the application `bundleIdentifier`.
     virtual QList<RunningApplication> runningApplications(const QString &bundleIdentifier) const = 0;
     // The application of the active window.
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
-    // The parent of process `pid` in the kernel's process table.
-    virtual std::optional<qint64> parentProcessIdentifier(qint64 pid) const = 0;
-
     // The installed application with that identifier.
     virtual std::optional<QString> urlForApplication(const QString &bundleIdentifier) const = 0;
     // The name a file manager shows for the application at `url`.

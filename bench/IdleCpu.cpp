@@ -3,7 +3,8 @@
 // no alerts. Reported as counters: CPU time used (utime + stime of
 // /proc/<pid>/stat, all threads), its share of the minute, and the voluntary
 // and involuntary context switches of the app's threads (from
-// /proc/<pid>/task/*/status), each as a total and per second.
+// /proc/<pid>/task/*/status, threads that end during the minute left out),
+// each as a total and per second.
 
 #include "PrivateBus.h"
 #include "PrivateDisplay.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -24,11 +26,31 @@ namespace {
 constexpr int settleSeconds = 5;
 constexpr int idleSeconds = 60;
 
+struct Switches {
+    qint64 voluntary = 0;
+    qint64 involuntary = 0;
+};
+
 struct Usage {
     double cpuSeconds = 0;
-    qint64 voluntarySwitches = 0;
-    qint64 involuntarySwitches = 0;
+    // By thread: a thread that ends during the minute takes its counts
+    // along, so sums over the threads of each moment cannot be compared.
+    QHash<QString, Switches> switches;
 };
+
+// The switches of the threads alive at the end since the start (all of
+// theirs for a thread started in between). Those of threads that ended are
+// not counted.
+Switches switchesBetween(const Usage &before, const Usage &after)
+{
+    Switches total;
+    for (auto it = after.switches.constBegin(); it != after.switches.constEnd(); ++it) {
+        const Switches start = before.switches.value(it.key());
+        total.voluntary += it->voluntary - start.voluntary;
+        total.involuntary += it->involuntary - start.involuntary;
+    }
+    return total;
+}
 
 // utime and stime, fields 14 and 15 of /proc/<pid>/stat, counted after the
 // command name's closing parenthesis (the name may hold spaces).
@@ -64,8 +86,7 @@ std::optional<Usage> usage(qint64 pid)
         if (!status.open(QIODevice::ReadOnly))
             continue;
         const QString text = QString::fromLatin1(status.readAll());
-        result.voluntarySwitches += voluntary.match(text).captured(1).toLongLong();
-        result.involuntarySwitches += involuntary.match(text).captured(1).toLongLong();
+        result.switches.insert(task, {voluntary.match(text).captured(1).toLongLong(), involuntary.match(text).captured(1).toLongLong()});
     }
     return result;
 }
@@ -104,8 +125,9 @@ void idleCpu(benchmark::State &state)
         return;
     }
     const double cpu = after->cpuSeconds - before->cpuSeconds;
-    const double voluntarySwitches = double(after->voluntarySwitches - before->voluntarySwitches);
-    const double involuntarySwitches = double(after->involuntarySwitches - before->involuntarySwitches);
+    const Switches switches = switchesBetween(*before, *after);
+    const double voluntarySwitches = double(switches.voluntary);
+    const double involuntarySwitches = double(switches.involuntary);
     state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000);
     state.counters["cpu_percent"] = benchmark::Counter(100 * cpu / elapsed);
     state.counters["voluntary_switches"] = benchmark::Counter(voluntarySwitches);

@@ -106,12 +106,13 @@ public:
 class InertPointer final : public Pointer {
 public:
     std::optional<QPoint> position() const override { return std::nullopt; }
+    bool observeMotion(std::function<void()>) override { return false; }
 };
 
-std::unique_ptr<Pointer> makePointer()
+std::unique_ptr<Pointer> makePointer(XcbConnection *x11)
 {
     if (qGuiApp)
-        return std::make_unique<CursorPointer>();
+        return std::make_unique<CursorPointer>(x11);
     return std::make_unique<InertPointer>();
 }
 
@@ -205,7 +206,7 @@ struct LinuxPlatform::Private {
     IcsEventStore eventStore;
     std::unique_ptr<LocationProvider> location = makeLocationProvider();
     LinuxCredentials credentials;
-    std::unique_ptr<Pointer> pointer = makePointer();
+    std::unique_ptr<Pointer> pointer = makePointer(x11.get());
     std::unique_ptr<Backlights> backlights = makeBacklights();
     AppcastUpdateFramework updates{scheduler, defaults, workspace, BundleInfo::main()};
     std::unique_ptr<PowerSources> powerSources = makePowerSources();

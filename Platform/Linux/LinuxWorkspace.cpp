@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QRegularExpression>
 
 #include <gio/gdesktopappinfo.h>
 #include <xcb/xcb.h>
@@ -20,45 +19,11 @@
 
 #include <vector>
 
-const QString LinuxWorkspace::ownIdentifier = QStringLiteral("com.brenvask.Quib");
-
 namespace {
 
 QString fromGChar(const char *text)
 {
     return text ? QString::fromUtf8(text) : QString();
-}
-
-QByteArray readProcFile(qint64 pid, const char *name)
-{
-    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-QString programName(const QString &commandOrPath)
-{
-    return QFileInfo(commandOrPath).fileName().toLower();
-}
-
-// The program of an Exec line (quoted as a shell would), without an env
-// prefix.
-QString execProgram(const QString &exec)
-{
-    gchar **words = nullptr;
-    if (exec.isEmpty() || !g_shell_parse_argv(exec.toUtf8().constData(), nullptr, &words, nullptr))
-        return {};
-    QString program;
-    for (gchar **word = words; *word; ++word) {
-        const QString text = QString::fromUtf8(*word);
-        if (text == u"env" || text.contains(u'='))
-            continue;
-        program = programName(text);
-        break;
-    }
-    g_strfreev(words);
-    return program;
 }
 
 } // namespace
@@ -86,100 +51,9 @@ LinuxWorkspace::LinuxWorkspace(XcbConnection *x11)
 
 LinuxWorkspace::~LinuxWorkspace() = default;
 
-void LinuxWorkspace::loadEntries() const
-{
-    if (m_loaded)
-        return;
-    m_loaded = true;
-    GList *all = g_app_info_get_all();
-    for (GList *item = all; item; item = item->next) {
-        auto *info = G_DESKTOP_APP_INFO(item->data);
-        Entry entry;
-        entry.id = fromGChar(g_app_info_get_id(G_APP_INFO(info)));
-        entry.id.chop(entry.id.endsWith(u".desktop") ? 8 : 0);
-        entry.path = fromGChar(g_desktop_app_info_get_filename(info));
-        entry.name = fromGChar(g_app_info_get_display_name(G_APP_INFO(info)));
-        entry.isRegular = !g_desktop_app_info_get_nodisplay(info) && !g_desktop_app_info_get_boolean(info, "Terminal");
-        if (entry.id.isEmpty())
-            continue;
-        m_entriesById.insert(entry.id, entry);
-
-        QStringList programs;
-        programs << execProgram(fromGChar(g_app_info_get_commandline(G_APP_INFO(info))));
-        char *tryExec = g_desktop_app_info_get_string(info, "TryExec");
-        programs << programName(fromGChar(tryExec));
-        g_free(tryExec);
-        programs << fromGChar(g_desktop_app_info_get_startup_wm_class(info)).toLower();
-        for (const QString &program : std::as_const(programs)) {
-            // Entries that only open a file with another program say nothing
-            // about who runs it.
-            if (!program.isEmpty() && program != u"xdg-open" && program != u"sh" && program != u"env" && !m_idsByProgram.contains(program))
-                m_idsByProgram.insert(program, entry.id);
-        }
-    }
-    g_list_free_full(all, g_object_unref);
-}
-
-std::optional<LinuxWorkspace::Entry> LinuxWorkspace::entryForProcess(qint64 pid) const
-{
-    const QString executable = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath();
-    if (!executable.isEmpty() && executable == QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath())
-        return Entry{ownIdentifier, {}, QStringLiteral("Quib"), false};
-
-    loadEntries();
-    auto byId = [this](const QString &id) -> std::optional<Entry> {
-        if (auto it = m_entriesById.constFind(id); it != m_entriesById.constEnd())
-            return *it;
-        return std::nullopt;
-    };
-
-    const QList<QByteArray> environment = readProcFile(pid, "environ").split('\0');
-    QString launchedFile;
-    bool launchedHere = false;
-    for (const QByteArray &variable : environment) {
-        if (variable.startsWith("GIO_LAUNCHED_DESKTOP_FILE="))
-            launchedFile = QString::fromUtf8(variable.mid(26));
-        else if (variable.startsWith("GIO_LAUNCHED_DESKTOP_FILE_PID="))
-            launchedHere = variable.mid(30).toLongLong() == pid;
-    }
-    if (launchedHere && !launchedFile.isEmpty()) {
-        if (auto entry = byId(QFileInfo(launchedFile).completeBaseName()))
-            return entry;
-    }
-
-    static const QRegularExpression scope(QStringLiteral("/app-(?:[^/]*?-)?([^/-][^/]*?)-[0-9a-f]+\\.scope$"));
-    for (const QByteArray &line : readProcFile(pid, "cgroup").split('\n')) {
-        QRegularExpressionMatch match = scope.match(QString::fromUtf8(line));
-        if (match.hasMatch()) {
-            QString id = match.captured(1);
-            id.replace(QStringLiteral("\\x2d"), QStringLiteral("-"));
-            if (auto entry = byId(id))
-                return entry;
-        }
-    }
-
-    const QByteArray commandLine = readProcFile(pid, "cmdline");
-    const QStringList candidates{programName(executable), programName(QString::fromUtf8(commandLine.left(commandLine.indexOf('\0')))),
-                                 QString::fromUtf8(readProcFile(pid, "comm")).trimmed().toLower()};
-    for (const QString &candidate : candidates) {
-        if (candidate.isEmpty())
-            continue;
-        if (auto it = m_idsByProgram.constFind(candidate); it != m_idsByProgram.constEnd())
-            return byId(*it);
-        if (auto entry = byId(candidate))
-            return entry;
-    }
-    return std::nullopt;
-}
-
 std::optional<Workspace::RunningApplication> LinuxWorkspace::runningApplication(qint64 pid) const
 {
-    if (pid <= 0)
-        return std::nullopt;
-    const auto entry = entryForProcess(pid);
-    if (!entry)
-        return std::nullopt;
-    return RunningApplication{pid, entry->id, entry->name, entry->isRegular};
+    return m_processes.runningApplication(pid);
 }
 
 QList<Workspace::RunningApplication> LinuxWorkspace::runningApplications(const QString &bundleIdentifier) const
@@ -220,25 +94,13 @@ std::optional<qint64> LinuxWorkspace::processOf(quint32 window) const
 
 std::optional<qint64> LinuxWorkspace::parentProcessIdentifier(qint64 pid) const
 {
-    // /proc/<pid>/stat: "pid (comm) state ppid ..."; comm may hold spaces and
-    // parentheses, so read after the last ')'.
-    const QByteArray stat = readProcFile(pid, "stat");
-    const qsizetype close = stat.lastIndexOf(')');
-    if (close < 0)
-        return std::nullopt;
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    if (fields.size() < 2)
-        return std::nullopt;
-    bool ok = false;
-    const qint64 parent = fields.at(1).toLongLong(&ok);
-    return ok ? std::optional<qint64>(parent) : std::nullopt;
+    return m_processes.parentProcessIdentifier(pid);
 }
 
 std::optional<QString> LinuxWorkspace::urlForApplication(const QString &bundleIdentifier) const
 {
-    loadEntries();
-    if (auto it = m_entriesById.constFind(bundleIdentifier); it != m_entriesById.constEnd() && !it->path.isEmpty())
-        return it->path;
+    if (const auto entry = m_processes.entry(bundleIdentifier); entry && !entry->path.isEmpty())
+        return entry->path;
     return std::nullopt;
 }
 

@@ -1,29 +1,22 @@
 #pragma once
 
+#include "Platform/Linux/LinuxProcessTree.h"
 #include "Platform/Workspace.h"
 
-#include <QHash>
 #include <QString>
 
 #include <memory>
 
 class XcbConnection;
 
-// Workspace on a Linux desktop: processes from /proc, application identity
-// from the XDG desktop entries (through GIO), the active window from EWMH.
-//
-// A process belongs to an application when, in this order: it is this app's
-// own executable; the launcher recorded the desktop file in its environment
-// (GIO_LAUNCHED_DESKTOP_FILE with its pid); systemd placed it in the
-// application's scope (app-…-<id>-<n>.scope); or its executable's name is the
-// one the desktop entry runs (Exec, TryExec or StartupWMClass). Links open
+// Workspace on a Linux desktop: processes and their applications through
+// LinuxProcessTree, installed applications from the XDG desktop entries
+// (through GIO), the active window from EWMH. Links open
 // through GIO with the application registered for their scheme. Without an X
-// display (`x11` null, as in a command-line run) there is no frontmost
+// display (`x11` null) there is no frontmost
 // application and nothing to activate.
 class LinuxWorkspace final : public Workspace {
 public:
-    static const QString ownIdentifier;
-
     explicit LinuxWorkspace(XcbConnection *x11 = nullptr);
     ~LinuxWorkspace() override;
 
@@ -43,19 +36,7 @@ public:
     void setClipboardText(const QString &text) override;
 
 private:
-    struct Entry {
-        QString id;
-        QString path;
-        QString name;
-        bool isRegular = false;
-    };
-    void loadEntries() const;
-    std::optional<Entry> entryForProcess(qint64 pid) const;
-
-    mutable bool m_loaded = false;
-    mutable QHash<QString, Entry> m_entriesById;
-    // Executable names and window classes (lower case) to desktop ids.
-    mutable QHash<QString, QString> m_idsByProgram;
+    LinuxProcessTree m_processes;
     // The pid of a window, from _NET_WM_PID.
     std::optional<qint64> processOf(quint32 window) const;
 

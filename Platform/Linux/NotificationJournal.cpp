@@ -5,7 +5,10 @@
 
 #include <dbus/dbus.h>
 #include <plist/plist.h>
+#include <poll.h>
 #include <sqlite3.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -14,14 +17,13 @@
 #include <QThread>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <thread>
 
 namespace {
 
 const char *const notificationsInterface = "org.freedesktop.Notifications";
-// How long the bus thread waits for traffic before it looks at the stop flag.
-constexpr int readTimeoutMilliseconds = 250;
 constexpr int busCallTimeoutMilliseconds = 1000;
 constexpr int writeBusyTimeoutMilliseconds = 1000;
 
@@ -173,6 +175,8 @@ struct NotificationJournal::Private {
     const QString path;
     std::atomic<bool> stopping{false};
     std::atomic<bool> watching{false};
+    // Wakes the bus thread, which otherwise sleeps until the bus has traffic.
+    const int stopSignal = ::eventfd(0, EFD_CLOEXEC);
     // Lives on the main thread: the bus thread hands it each call.
     QObject receiver;
     QThread writerThread;
@@ -198,7 +202,11 @@ struct NotificationJournal::Private {
     ~Private()
     {
         stopping = true;
+        const uint64_t one = 1;
+        if (::write(stopSignal, &one, sizeof one) < 0)
+            qCWarning(lcDBus, "Quib: could not wake the notification journal's bus thread");
         busThread.join();
+        ::close(stopSignal);
         writerThread.quit();
         writerThread.wait();
         delete writer;
@@ -213,7 +221,15 @@ struct NotificationJournal::Private {
         if (!monitor.connection || !becomeMonitor(monitor.connection))
             return;
         watching = true;
-        while (!stopping && dbus_connection_read_write(monitor.connection, readTimeoutMilliseconds)) {
+        int busSocket = -1;
+        if (stopSignal < 0 || !dbus_connection_get_unix_fd(monitor.connection, &busSocket))
+            return;
+        while (!stopping) {
+            pollfd waits[] = {{busSocket, POLLIN, 0}, {stopSignal, POLLIN, 0}};
+            if (::poll(waits, 2, -1) < 0 && errno != EINTR)
+                break;
+            if (stopping || !dbus_connection_read_write(monitor.connection, 0))
+                break;
             while (DBusMessage *message = dbus_connection_pop_message(monitor.connection)) {
                 if (dbus_message_is_method_call(message, notificationsInterface, "Notify")) {
                     if (auto call = readCall(message)) {

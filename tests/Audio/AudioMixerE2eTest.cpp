@@ -93,7 +93,7 @@ protected:
     void chooseFromMenu(const QStringList &keys)
     {
         const QPoint pointer(desktop.width() / 2, 10);
-        display.xdotool({QStringLiteral("mousemove"), QString::number(pointer.x()), QString::number(pointer.y())});
+        display.movePointer(pointer);
         // The menu hangs from the pointer; its two separators cross this
         // area, 100 pixels each.
         const QRect separators(pointer + QPoint(20, 30), QSize(100, 50));
@@ -168,9 +168,9 @@ TEST_F(AudioMixerE2eTest, TheMixerFromTheMenuShowsTheApplicationsAndItsSlidersSe
     const int sliderY = listTop + applicationHeight / 2;
     const QPoint from = onScreen(sliderLeft + sliderWidth - 2, sliderY);
     const QPoint to = onScreen(sliderLeft + sliderWidth / 4, sliderY);
-    display.xdotool({QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y())});
+    display.movePointer(from);
     display.xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-    display.xdotool({QStringLiteral("mousemove"), QString::number(to.x()), QString::number(to.y())});
+    display.movePointer(to);
     display.xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
     // A quarter of the amplitude; one pixel of the slider is 1/170 of the
     // gain, about 0.2 dB here.

@@ -293,6 +293,63 @@ TEST_F(NotchWindowControllerTest, PointerIsReadRarelyWhenFarAndOftenNearThePanel
     EXPECT_GE(platform.pointer.reads, 0.9 / NotchWindowController::nearPollInterval);
 }
 
+// A pointer that reports its motion is read only when it moves, at most at
+// the rate of where it is: a still pointer costs no reading and no timer.
+class NotchWindowControllerMotionTest : public ::testing::Test, public NotchFixture {
+protected:
+    NotchWindowControllerMotionTest()
+    {
+        platform.pointer.reportsMotion = true;
+        platform.pointer.at = farAway;
+        controller = std::make_unique<NotchWindowController>(platform.screens.screens().first(), *app);
+    }
+    ~NotchWindowControllerMotionTest() override { controller->close(); }
+
+    std::unique_ptr<NotchWindowController> controller;
+};
+
+TEST_F(NotchWindowControllerMotionTest, AStillPointerIsNotReadAndMovesAreReadAtMostAtTheirRate)
+{
+    // Read once at the start, then nothing while it stays put.
+    EXPECT_EQ(platform.pointer.reads, 1);
+    platform.scheduler.advance(5);
+    EXPECT_EQ(platform.pointer.reads, 1);
+    EXPECT_EQ(platform.scheduler.pendingCount(), 0);
+
+    // Far away: the first move is read at once, a burst within the rare
+    // rate's interval once more at its end, and then nothing.
+    platform.pointer.move(farAway + QPoint(1, 0));
+    EXPECT_EQ(platform.pointer.reads, 2);
+    for (int step = 2; step < 10; ++step)
+        platform.pointer.move(farAway + QPoint(step, 0));
+    EXPECT_EQ(platform.pointer.reads, 2);
+    platform.scheduler.advance(NotchWindowController::farPollInterval);
+    EXPECT_EQ(platform.pointer.reads, 3);
+    platform.scheduler.advance(5);
+    EXPECT_EQ(platform.pointer.reads, 3);
+
+    // Onto the notch: the move is read, and hovering opens the panel as it
+    // does with a polled pointer.
+    platform.pointer.move(onNotch);
+    EXPECT_EQ(platform.pointer.reads, 4);
+    EXPECT_TRUE(controller->isHovering());
+    platform.scheduler.advance(1);
+    EXPECT_EQ(controller->viewModel().state(), NotchState::open());
+}
+
+TEST_F(NotchWindowControllerMotionTest, NearThePanelMovesAreReadAtTheFrequentRate)
+{
+    platform.pointer.move(besideNotch);
+    const int before = platform.pointer.reads;
+    // Sixty moves a second for a second, each one frame apart.
+    for (int frame = 0; frame < 60; ++frame) {
+        platform.pointer.move(besideNotch + QPoint(frame % 2, 0));
+        platform.scheduler.advance(NotchWindowController::nearPollInterval);
+    }
+    EXPECT_GE(platform.pointer.reads - before, 55);
+    EXPECT_LE(platform.pointer.reads - before, 61);
+}
+
 TEST_F(NotchWindowControllerTest, AnOpenMixerIsCountedFollowsTheVolumeAndKeepsItsListFresh)
 {
     using namespace std::chrono_literals;

@@ -33,7 +33,7 @@ protected:
     }
     void clickAt(const QPoint &point)
     {
-        display.xdotool({QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())});
+        display.movePointer(point);
         display.xdotool({QStringLiteral("click"), QStringLiteral("1")});
     }
     bool receives(const QString &call) { return waitUntil([&] { return player.hasCall(call); }, 5000); }
@@ -59,7 +59,7 @@ bool hasLightInk(const QImage &image, const QRect &area)
 TEST_F(OpenPanelE2eTest, HoverOpensThePanelAndItsControlsReachThePlayer)
 {
     // Hovering the notch opens it to the two-column panel.
-    display.xdotool({QStringLiteral("mousemove"), QString::number(desktop.width() / 2), QStringLiteral("10")});
+    display.movePointer(QPoint(desktop.width() / 2, 10));
     // The open silhouette's ears (radius 14) taper further than the
     // closed notch's, so more of their outermost pixels stay light.
     QRect seen;

@@ -59,3 +59,12 @@ void PrivateDisplay::xdotool(const QStringList &arguments) const
     process.start(QStringLiteral("xdotool"), arguments);
     process.waitForFinished(5000);
 }
+
+void PrivateDisplay::movePointer(const QPoint &to) const
+{
+    // A warp one pixel beside the target, then one pixel of relative motion
+    // onto it.
+    const int step = to.x() > 0 ? 1 : -1;
+    xdotool({QStringLiteral("mousemove"), QString::number(to.x() - step), QString::number(to.y()), QStringLiteral("mousemove_relative"),
+             QStringLiteral("--"), QString::number(step), QStringLiteral("0")});
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QProcess>
 #include <QRect>
 #include <QSize>
@@ -26,6 +27,9 @@ public:
     // Runs xdotool on this display (synthetic keys and pointer) and waits
     // for it.
     void xdotool(const QStringList &arguments) const;
+    // Moves the pointer to `to` as a mouse does, with a device motion the
+    // server reports to whoever follows raw motion (a warp alone is not one).
+    void movePointer(const QPoint &to) const;
 
 private:
     QProcess m_server;
