@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Settings/SettingsPageID.h"
+
+#include <QDate>
+#include <QWidget>
+
+class QPainter;
+
+// A page's icon: a rounded square in the page's colour with its white symbol;
+// the calendar page shows today's day on a tear-off sheet instead.
+class SidebarIcon : public QWidget {
+    Q_OBJECT
+public:
+    SidebarIcon(SettingsPageID page, int size, QWidget *parent = nullptr);
+
+    static void paint(QPainter &painter, const QRectF &box, SettingsPageID page);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const SettingsPageID m_page;
+};
+
+// A tear-off calendar sheet with the day of `date` (today when drawn through
+// SidebarIcon).
+namespace CalendarDayIcon {
+void paint(QPainter &painter, const QRectF &box, const QDate &date);
+}
