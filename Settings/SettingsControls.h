@@ -32,6 +32,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    // The knob's place: 0 at the leading end (off), 1 at the trailing end.
+    double m_position = 0;
+    class QVariantAnimation *m_travel;
 };
 
 // A thin track with a knob, step snapping and tick dots, knob + 5 points
@@ -72,16 +77,20 @@ private:
     QPropertyNotifier m_repaint;
 };
 
+// What a ToggleRow shows besides its title. Declared outside the row so
+// that `{}` can be the constructor's default argument.
+struct ToggleRowOptions {
+    std::optional<QString> icon;
+    QColor iconColor = SettingsStyle::accent();
+    std::optional<QString> hint;
+    std::function<void()> preview;
+};
+
 // A labelled switch, with an optional icon, hint and "Ouvir" preview button.
 class ToggleRow : public QWidget {
     Q_OBJECT
 public:
-    struct Options {
-        std::optional<QString> icon;
-        QColor iconColor = SettingsStyle::accent();
-        std::optional<QString> hint;
-        std::function<void()> preview;
-    };
+    using Options = ToggleRowOptions;
 
     ToggleRow(const QString &title, SettingsBinding<bool> isOn, Options options = {}, QWidget *parent = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include "Settings/SettingsPageID.h"
 
+#include <QBrush>
 #include <QDate>
 #include <QWidget>
 
@@ -15,6 +16,9 @@ public:
     SidebarIcon(SettingsPageID page, int size, QWidget *parent = nullptr);
 
     static void paint(QPainter &painter, const QRectF &box, SettingsPageID page);
+    // The fill of an icon square in `color`: a slightly lighter top shading
+    // into the colour.
+    static QBrush gradient(const QColor &color, const QRectF &box);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
