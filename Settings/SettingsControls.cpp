@@ -125,7 +125,7 @@ AccentSwitch::AccentSwitch(QWidget *parent)
     setCheckable(true);
     setFixedSize(38, 22);
     setCursor(Qt::PointingHandCursor);
-    QEasingCurve spring(QEasingCurve::Custom);
+    QEasingCurve spring;
     spring.setCustomType(switchSpring);
     m_travel->setEasingCurve(spring);
     m_travel->setDuration(switchSettleMilliseconds);

@@ -49,19 +49,29 @@ void SidebarIcon::paintEvent(QPaintEvent *)
     paint(painter, QRectF(rect()), m_page);
 }
 
+CalendarDayIcon::Geometry CalendarDayIcon::geometry(double size)
+{
+    return {0.26 * size, 0.26 * size, 0.5 * size, 0.1 * size};
+}
+
+QString CalendarDayIcon::dayText(const QDate &date)
+{
+    // The day field alone, in the user's digits.
+    return QLocale::system().toString(date, QStringLiteral("d"));
+}
+
 void CalendarDayIcon::paint(QPainter &painter, const QRectF &box, const QDate &date)
 {
-    const double size = box.width();
+    const Geometry measures = geometry(box.width());
     QPainterPath sheet;
-    sheet.addRoundedRect(box, 0.26 * size, 0.26 * size);
+    sheet.addRoundedRect(box, measures.cornerRadius, measures.cornerRadius);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipPath(sheet);
     painter.fillPath(sheet, Qt::white);
-    painter.fillRect(QRectF(box.left(), box.top(), size, 0.26 * size), SystemColors::red());
-    painter.setFont(Typography::systemFont(0.5 * size, QFont::DemiBold));
+    painter.fillRect(QRectF(box.left(), box.top(), box.width(), measures.bandHeight), SystemColors::red());
+    painter.setFont(Typography::systemFont(measures.digitSize, QFont::DemiBold));
     painter.setPen(Qt::black);
-    // The day field alone: no leading zero, in the user's digits.
-    painter.drawText(box.translated(0, 0.1 * size), Qt::AlignCenter, QLocale::system().toString(date, QStringLiteral("d")));
+    painter.drawText(box.translated(0, measures.digitOffset), Qt::AlignCenter, dayText(date));
     painter.restore();
 }

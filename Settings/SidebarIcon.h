@@ -30,5 +30,20 @@ private:
 // A tear-off calendar sheet with the day of `date` (today when drawn through
 // SidebarIcon).
 namespace CalendarDayIcon {
+
+// The sheet's measures for an icon `size` points wide.
+struct Geometry {
+    double cornerRadius;
+    double bandHeight;
+    double digitSize;
+    // How far the digits sit below the sheet's centre.
+    double digitOffset;
+};
+Geometry geometry(double size);
+
+// The day of the month as the icon shows it: no leading zero.
+QString dayText(const QDate &date);
+
 void paint(QPainter &painter, const QRectF &box, const QDate &date);
-}
+
+} // namespace CalendarDayIcon
