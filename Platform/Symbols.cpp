@@ -116,7 +116,7 @@ std::optional<QString> filePath(const QString &name)
 
 QImage image(const QString &name, int pixelSize, const QColor &color)
 {
-    if (pixelSize <= 0)
+    if (pixelSize <= 0 || name.isEmpty())
         return {};
     // A name the table lacks shows as a generic symbol rather than nothing,
     // so a missing entry is seen instead of leaving an empty square.

@@ -26,6 +26,15 @@ QColor white(double opacity)
     return QColor::fromRgbF(1, 1, 1, float(opacity));
 }
 
+// `from` moved towards `to` by `t`, 0...1, channel by channel.
+QColor blend(const QColor &from, const QColor &to, double t)
+{
+    t = std::clamp(t, 0.0, 1.0);
+    const auto mix = [t](float a, float b) { return float(a + (b - a) * t); };
+    return QColor::fromRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()), mix(from.blueF(), to.blueF()),
+                            mix(from.alphaF(), to.alphaF()));
+}
+
 // A symbol drawn centred in its own box.
 class SymbolView : public QWidget {
 public:
@@ -155,13 +164,8 @@ void AccentSwitch::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    // Colours blend with the knob's travel; the spring may overshoot.
-    const double t = std::clamp(m_position, 0.0, 1.0);
-    const auto mix = [t](const QColor &off, const QColor &on) {
-        return QColor::fromRgbF(off.redF() + (on.redF() - off.redF()) * t, off.greenF() + (on.greenF() - off.greenF()) * t,
-                                off.blueF() + (on.blueF() - off.blueF()) * t, off.alphaF() + (on.alphaF() - off.alphaF()) * t);
-    };
-    painter.setBrush(mix(white(0.16), SettingsStyle::accent()));
+    // Colours follow the knob's travel; the spring may overshoot.
+    painter.setBrush(blend(white(0.16), SettingsStyle::accent(), m_position));
     painter.drawRoundedRect(QRectF(0, 0, 38, 22), 11, 11);
 
     const double inset = 2.5;
@@ -170,7 +174,7 @@ void AccentSwitch::paintEvent(QPaintEvent *)
     const QRectF knobRect(left, inset, knob, knob);
     painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.25f));
     painter.drawEllipse(knobRect.translated(0, 1).adjusted(-0.75, -0.75, 0.75, 0.75));
-    painter.setBrush(mix(QColor::fromRgbF(0.85f, 0.85f, 0.85f), QColor::fromRgbF(0.86f, 0.98f, 0.95f)));
+    painter.setBrush(blend(QColor::fromRgbF(0.85f, 0.85f, 0.85f), QColor::fromRgbF(0.86f, 0.98f, 0.95f), m_position));
     painter.drawEllipse(knobRect);
 }
 
@@ -417,12 +421,31 @@ TileSelector::TileSelector(std::vector<TileOption> options, SettingsBinding<int>
     , m_options(std::move(options))
     , m_selection(std::move(selection))
     , m_height(height)
+    , m_move(new QVariantAnimation(this))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(sizeHint().height());
     setCursor(Qt::PointingHandCursor);
+    m_move->setDuration(150);
+    m_move->setEasingCurve(QEasingCurve::OutCubic);
+    m_move->setStartValue(0.0);
+    m_move->setEndValue(1.0);
+    connect(m_move, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
     m_shown.setBinding([read = m_selection.read] { return read(); });
-    m_repaint = m_shown.addNotifier([this] { update(); });
+    m_current = m_shown.value();
+    m_repaint = m_shown.addNotifier([this] {
+        m_previous = m_current;
+        m_current = m_shown.value();
+        if (isVisible())
+            m_move->start();
+        update();
+    });
+}
+
+double TileSelector::highlight(int index) const
+{
+    const double progress = m_move->state() == QAbstractAnimation::Running ? m_move->currentValue().toDouble() : 1.0;
+    return (index == m_current ? progress : 0.0) + (index == m_previous ? 1.0 - progress : 0.0);
 }
 
 QRectF TileSelector::tileRect(int index) const
@@ -443,17 +466,14 @@ void TileSelector::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    QColor selectedFill = SettingsStyle::accent();
+    selectedFill.setAlphaF(0.12f);
     for (int i = 0; i < count(); ++i) {
-        const bool selected = i == m_shown.value();
+        const double selected = highlight(i);
         const QRectF tile = tileRect(i);
         const QRectF picture(tile.left(), tile.top(), tile.width(), m_height);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(selected ? [] {
-            QColor tint = SettingsStyle::accent();
-            tint.setAlphaF(0.12f);
-            return tint;
-        }()
-                                  : SettingsStyle::tile());
+        painter.setBrush(blend(SettingsStyle::tile(), selectedFill, selected));
         painter.drawRoundedRect(picture, 10, 10);
         painter.save();
         painter.setClipRect(picture);
@@ -461,15 +481,15 @@ void TileSelector::paintEvent(QPaintEvent *)
             m_options[std::size_t(i)].preview(painter, picture);
         painter.restore();
         // Strokes lie inside the picture's border.
-        const double line = selected ? 2.5 : 1;
+        const double line = 1 + 1.5 * selected;
         painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(selected ? SettingsStyle::accent() : white(0.07), line));
+        painter.setPen(QPen(blend(white(0.07), SettingsStyle::accent(), selected), line));
         const QRectF inner = picture.adjusted(line / 2, line / 2, -line / 2, -line / 2);
         painter.drawRoundedRect(inner, 10 - line / 2, 10 - line / 2);
 
         const QRectF label(tile.left(), picture.bottom() + tileLabelGap, tile.width(), tileLabelHeight());
-        Typography::drawLine(painter, label, m_options[std::size_t(i)].label, tileLabelFont(selected),
-                             selected ? SettingsText::primary() : SettingsText::secondary(), Qt::AlignHCenter);
+        Typography::drawLine(painter, label, m_options[std::size_t(i)].label, tileLabelFont(selected >= 0.5),
+                             blend(SettingsText::secondary(), SettingsText::primary(), selected), Qt::AlignHCenter);
     }
 }
 

@@ -162,9 +162,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // How selected tile `index` looks, 0...1, while the highlight moves.
+    double highlight(int index) const;
+
     std::vector<TileOption> m_options;
     SettingsBinding<int> m_selection;
     const double m_height;
     QProperty<int> m_shown;
     QPropertyNotifier m_repaint;
+    // The highlight moves from the tile selected before to the selected one.
+    int m_previous = -1;
+    int m_current = -1;
+    class QVariantAnimation *m_move;
 };

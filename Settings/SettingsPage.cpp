@@ -63,12 +63,16 @@ QWidget *SettingsCard::addDivider()
 
 void SettingsCard::paintEvent(QPaintEvent *)
 {
+    constexpr double radius = 12;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
     painter.setBrush(SettingsStyle::card());
-    painter.setPen(QPen(SettingsStyle::cardStroke(), 1));
+    painter.drawRoundedRect(QRectF(rect()), radius, radius);
     // Half the line width in, so the stroke lies inside the card's frame.
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 11.5, 11.5);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(SettingsStyle::cardStroke(), 1));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
 }
 
 SettingsPage::SettingsPage(SettingsPageID page, QWidget *parent)

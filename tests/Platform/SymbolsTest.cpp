@@ -40,7 +40,7 @@ TEST(Symbols, EverySettingsPageSymbolHasAFile)
 }
 
 // A name the table lacks (also by case) draws a generic symbol, not an
-// empty square; without a size there is no image.
+// empty square; without a size or a name there is no image.
 TEST(Symbols, UnknownNameGivesTheGenericSymbol)
 {
     EXPECT_FALSE(Symbols::filePath(QStringLiteral("no.such.symbol")));
@@ -56,4 +56,5 @@ TEST(Symbols, UnknownNameGivesTheGenericSymbol)
     EXPECT_NE(Symbols::image(QStringLiteral("timer"), 32, Qt::white), generic);
     EXPECT_TRUE(Symbols::image(QStringLiteral("timer"), 0, Qt::white).isNull());
     EXPECT_TRUE(Symbols::image(QStringLiteral("no.such.symbol"), 0, Qt::white).isNull());
+    EXPECT_TRUE(Symbols::image(QString(), 32, Qt::white).isNull());
 }

@@ -209,6 +209,53 @@ TEST_F(SettingsControlsTest, TileClickSelectsAndTheSelectedOneWritesAgain)
     EXPECT_EQ(writesOf(preferences.idleActivity), 2);
 }
 
+// The highlight moves to the clicked tile; clicking the selected tile again
+// leaves the picture as it was.
+TEST_F(SettingsControlsTest, TheHighlightFollowsTheSelection)
+{
+    const std::vector<IdleActivity> values{IdleActivity::none, IdleActivity::playing, IdleActivity::calendar};
+    preferences.idleActivity.setValue(IdleActivity::none);
+    auto *tiles = shown(new TileSelector({{QStringLiteral("Nenhum"), {}}, {QStringLiteral("Tocando"), {}}, {QStringLiteral("Calendário"), {}}},
+                                         indexBindingOf(preferences.idleActivity, values), 48));
+    const auto picture = [&] {
+        QImage image(tiles->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        tiles->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    };
+    // The fill in the middle of a tile's picture area, and its border.
+    const auto fillOf = [&](const QImage &image, int index) {
+        return image.pixelColor(tiles->tileRect(index).center().toPoint().x(), int(tiles->tileRect(index).top()) + 24);
+    };
+    const auto borderOf = [&](const QImage &image, int index) {
+        return image.pixelColor(tiles->tileRect(index).center().toPoint().x(), int(tiles->tileRect(index).top()));
+    };
+    // Tiles start at fractional positions: their edges may differ by a shade.
+    const auto alike = [](const QColor &a, const QColor &b) {
+        return std::abs(a.red() - b.red()) <= 2 && std::abs(a.green() - b.green()) <= 2 && std::abs(a.blue() - b.blue()) <= 2;
+    };
+    const QImage before = picture();
+    EXPECT_GT(fillOf(before, 0).green(), fillOf(before, 0).red() + 5) << "the selected tile is tinted with the accent";
+    EXPECT_EQ(fillOf(before, 1), fillOf(before, 2));
+
+    QTest::mouseClick(tiles, Qt::LeftButton, {}, tiles->tileRect(1).center().toPoint());
+    const QImage moving = picture();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picture() != moving; }, 5000)) << "the highlight animates";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QImage now = picture();
+            return alike(fillOf(now, 1), fillOf(before, 0)) && alike(fillOf(now, 0), fillOf(before, 1))
+                && alike(borderOf(now, 1), borderOf(before, 0)) && alike(borderOf(now, 0), borderOf(before, 1));
+        },
+        5000))
+        << "the highlight settles on the clicked tile";
+    const QImage after = picture();
+    EXPECT_FALSE(alike(borderOf(after, 1), borderOf(after, 0))) << "the selected tile's border is the accent";
+
+    QTest::mouseClick(tiles, Qt::LeftButton, {}, tiles->tileRect(1).center().toPoint());
+    EXPECT_EQ(picture(), after);
+}
+
 TEST_F(SettingsControlsTest, PickerChoiceWrites)
 {
     const std::vector<DisplayMode> values{DisplayMode::all, DisplayMode::notched, DisplayMode::main};
