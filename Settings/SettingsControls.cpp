@@ -379,12 +379,14 @@ PickerRow::PickerRow(const QString &title, QStringList labels, SettingsBinding<i
     m_menu->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_menu->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_menu->setFont(Typography::systemFont(13));
-    m_menu->setStyleSheet(QStringLiteral(
-        "QComboBox { color: rgba(255,255,255,217); background: rgba(255,255,255,20); border: 1px solid rgba(255,255,255,26);"
-        " border-radius: 5px; padding: 2px 8px; }"
-        "QComboBox::drop-down { border: none; width: 16px; }"
-        "QComboBox QAbstractItemView { color: white; background: rgb(40,40,40); selection-background-color: rgb(79,212,191);"
-        " selection-color: black; border: 1px solid rgba(255,255,255,30); }"));
+    // Dark, like the rest of the window, whatever the desktop's theme.
+    m_menu->setStyleSheet(QStringLiteral("QComboBox { color: %1; background: rgba(255,255,255,20); border: 1px solid rgba(255,255,255,26);"
+                                         " border-radius: 5px; padding: 2px 8px; }"
+                                         "QComboBox::drop-down { border: none; width: 16px; }"
+                                         "QComboBox QAbstractItemView { color: %1; background: %2; selection-background-color: %3;"
+                                         " selection-color: black; border: 1px solid rgba(255,255,255,30); }")
+                              .arg(SettingsText::primary().name(QColor::HexArgb), SettingsStyle::detailBackground().name(),
+                                   SettingsStyle::accent().name()));
     row->addWidget(m_menu, 0, Qt::AlignVCenter);
 
     m_shown.setBinding([read = selection.read] { return read(); });
