@@ -321,6 +321,8 @@ ToggleRow::ToggleRow(const QString &title, SettingsBinding<bool> isOn, Options o
         texts->addWidget(hint);
     }
     row->addLayout(texts, 1);
+    // The label is hidden; assistive technologies read the row's title.
+    m_switch->setAccessibleName(title);
     row->addWidget(m_switch, 0, Qt::AlignVCenter);
 
     m_shown.setBinding([read = isOn.read] { return read(); });
