@@ -66,6 +66,48 @@ TEST_F(SettingsControlsTest, ToggleRowClickFlipsTheSettingBothWays)
     EXPECT_EQ(writesOf(preferences.hideInFullscreen), 2);
 }
 
+// The capsule turns to the accent and the 17-point knob travels, inset 2.5
+// points, from the leading to the trailing end, animated.
+TEST_F(SettingsControlsTest, TheSwitchKnobTravelsToTheTrailingEnd)
+{
+    preferences.hideInFullscreen.setValue(false);
+    auto *row = shown(new ToggleRow(QStringLiteral("Ocultar em tela cheia"), bindingOf(preferences.hideInFullscreen)));
+    AccentSwitch *toggle = row->toggle();
+    const auto picture = [&] {
+        QImage image(toggle->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        toggle->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    };
+    // Along the middle row the knob is bright; the capsule around it is not.
+    const auto bright = [](const QImage &image, int x) { return qGray(image.pixel(x, 11)) > 180; };
+    const auto knobBetween = [&](const QImage &image, int left, int right) {
+        for (int x = left; x <= right; ++x) {
+            if (!bright(image, x))
+                return false;
+        }
+        return !bright(image, left - 2) && !bright(image, right + 2);
+    };
+    const auto near = [](const QColor &a, const QColor &b) {
+        return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 && std::abs(a.blue() - b.blue()) <= 3;
+    };
+    const QImage off = picture();
+    // 17 points across, 2.5 in: 2.5 ... 19.5 off, 18.5 ... 35.5 on.
+    EXPECT_TRUE(knobBetween(off, 3, 18));
+    EXPECT_TRUE(near(off.pixelColor(27, 2), QColor(41, 41, 41))) << "white at 0.16 on black";
+
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    ASSERT_TRUE(preferences.hideInFullscreen.value());
+    EXPECT_TRUE(knobBetween(picture(), 3, 18)) << "the knob starts from where it was";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QImage now = picture();
+            return knobBetween(now, 19, 34) && near(now.pixelColor(10, 2), SettingsStyle::accent());
+        },
+        5000))
+        << "the knob settles at the trailing end on the accent";
+}
+
 TEST_F(SettingsControlsTest, ASwitchWhoseWriteDoesNotTakeShowsTheStoredValue)
 {
     int attempts = 0;
