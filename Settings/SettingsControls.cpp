@@ -118,6 +118,25 @@ protected:
     }
 };
 
+// The pop-up menu of a PickerRow: the style sheet's box with a painted
+// up-and-down chevron, the mark of a menu.
+class MenuButton : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QComboBox::paintEvent(event);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(SettingsText::secondary(), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF centre(width() - 12, height() / 2.0);
+        painter.drawPolyline(QPolygonF{centre + QPointF(-3, -1.5), centre + QPointF(0, -4.5), centre + QPointF(3, -1.5)});
+        painter.drawPolyline(QPolygonF{centre + QPointF(-3, 1.5), centre + QPointF(0, 4.5), centre + QPointF(3, 1.5)});
+    }
+};
+
 } // namespace
 
 void showWhile(QWidget *widget, std::function<bool()> predicate)
@@ -368,7 +387,7 @@ QString SliderRow::valueText() const
 
 PickerRow::PickerRow(const QString &title, QStringList labels, SettingsBinding<int> selection, std::optional<QString> icon, QWidget *parent)
     : QWidget(parent)
-    , m_menu(new QComboBox(this))
+    , m_menu(new MenuButton(this))
 {
     setMinimumHeight(42);
     auto *row = new QHBoxLayout(this);
@@ -383,8 +402,8 @@ PickerRow::PickerRow(const QString &title, QStringList labels, SettingsBinding<i
     m_menu->setFont(Typography::systemFont(13));
     // Dark, like the rest of the window, whatever the desktop's theme.
     m_menu->setStyleSheet(QStringLiteral("QComboBox { color: %1; background: rgba(255,255,255,20); border: 1px solid rgba(255,255,255,26);"
-                                         " border-radius: 5px; padding: 2px 8px; }"
-                                         "QComboBox::drop-down { border: none; width: 16px; }"
+                                         " border-radius: 5px; padding: 2px 22px 2px 8px; }"
+                                         "QComboBox::drop-down { border: none; width: 0; }"
                                          "QComboBox QAbstractItemView { color: %1; background: %2; selection-background-color: %3;"
                                          " selection-color: black; border: 1px solid rgba(255,255,255,30); }")
                               .arg(SettingsText::primary().name(QColor::HexArgb), SettingsStyle::detailBackground().name(),
