@@ -69,11 +69,20 @@ public:
         : QObject(widget)
     {
         m_shown.setBinding(std::move(predicate));
-        m_follow = m_shown.addNotifier([this, widget] { widget->setVisible(m_shown.value()); });
-        widget->setVisible(m_shown.value());
+        m_follow = m_shown.addNotifier([this, widget] { apply(widget); });
+        apply(widget);
     }
 
 private:
+    void apply(QWidget *widget)
+    {
+        // A row not placed yet would open as a window of its own: showing it
+        // is left to the layout it joins.
+        if (m_shown.value() && widget->isWindow())
+            return;
+        widget->setVisible(m_shown.value());
+    }
+
     QProperty<bool> m_shown;
     QPropertyNotifier m_follow;
 };

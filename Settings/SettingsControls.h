@@ -20,7 +20,9 @@ class QPainter;
 // the bound value when it changes elsewhere.
 
 // Shows `widget` exactly while `predicate` holds; the predicate is
-// re-evaluated whenever a property it reads changes.
+// re-evaluated whenever a property it reads changes. A widget without a
+// parent is only hidden, never opened as a window; place it before its
+// predicate turns true.
 void showWhile(QWidget *widget, std::function<bool()> predicate);
 
 // The 38 × 22 switch: an accent capsule when on, a knob that slides.

@@ -354,6 +354,18 @@ TEST_F(SettingsControlsTest, ShowWhileFollowsThePredicate)
     EXPECT_TRUE(row->isVisible());
     preferences.hideInFullscreen.setValue(false);
     EXPECT_FALSE(row->isVisible());
+
+    // A row not yet in a page does not open as a window; the card it joins
+    // shows it.
+    auto *unplaced = new QWidget;
+    showWhile(unplaced, [this] { return preferences.hoverDelay.value() > 0.2; });
+    EXPECT_FALSE(unplaced->isVisible());
+    auto *card = new SettingsCard(&page);
+    card->addRow(unplaced);
+    card->show();
+    EXPECT_TRUE(unplaced->isVisible());
+    preferences.hoverDelay.setValue(0.1);
+    EXPECT_FALSE(unplaced->isVisible());
 }
 
 // The slider's tick row holds as many dots as the rule gives.
