@@ -57,6 +57,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("gearshape.fill"), QStringLiteral("gear-fill")},
         {QStringLiteral("hand.raised.fill"), QStringLiteral("hand-index-thumb-fill")},
         {QStringLiteral("headphones"), QStringLiteral("headphones")},
+        {QStringLiteral("info"), QStringLiteral("info-lg")},
         {QStringLiteral("link"), QStringLiteral("link-45deg")},
         {QStringLiteral("location.fill"), QStringLiteral("geo-alt-fill")},
         {QStringLiteral("lock.fill"), QStringLiteral("lock-fill")},
@@ -93,6 +94,14 @@ const QHash<QString, QString> &table()
     return names;
 }
 
+std::optional<QString> existingIcon(const QString &file)
+{
+    const QString path = Resources::sharePath(QStringLiteral("symbols/%1.svg").arg(file));
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+    return path;
+}
+
 } // namespace
 
 namespace Symbols {
@@ -102,16 +111,19 @@ std::optional<QString> filePath(const QString &name)
     const auto it = table().constFind(name);
     if (it == table().constEnd())
         return std::nullopt;
-    const QString path = Resources::sharePath(QStringLiteral("symbols/%1.svg").arg(*it));
-    if (!QFileInfo::exists(path))
-        return std::nullopt;
-    return path;
+    return existingIcon(*it);
 }
 
 QImage image(const QString &name, int pixelSize, const QColor &color)
 {
-    const auto path = filePath(name);
-    if (!path || pixelSize <= 0)
+    if (pixelSize <= 0 || name.isEmpty())
+        return {};
+    // A name the table lacks shows as a generic symbol rather than nothing,
+    // so a missing entry is seen instead of leaving an empty square.
+    auto path = filePath(name);
+    if (!path)
+        path = existingIcon(QStringLiteral("question-square"));
+    if (!path)
         return {};
     QSvgRenderer renderer(*path);
     if (!renderer.isValid())

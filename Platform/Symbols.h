@@ -18,11 +18,13 @@ namespace Symbols {
 std::optional<QString> filePath(const QString &name);
 
 // The symbol drawn in `color`, fitted into a square of `pixelSize` pixels
-// (keeping its aspect ratio), or a null image for an unknown name.
+// (keeping its aspect ratio); for a name the table lacks, a generic symbol
+// (a question mark in a square). A null image for no size or no name.
 QImage image(const QString &name, int pixelSize, const QColor &color);
 
 // Draws the symbol in `color` fitted into `box` (logical coordinates), sharp
-// at the painter's device pixel ratio. Draws nothing for an unknown name.
+// at the painter's device pixel ratio; the generic symbol for an unknown
+// name, nothing for an empty one.
 void draw(QPainter &painter, const QRectF &box, const QString &name, const QColor &color);
 
 } // namespace Symbols

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QScreen;
+class QWindow;
 
 // What the window system tells about the screens' contents. Main thread only.
 class WindowServer {
@@ -38,6 +39,11 @@ public:
     // program that keeps itself on top the same way. Lasts as long as this
     // object.
     virtual void observeStacking(Handler handler) = 0;
+
+    // Puts the shown `window` above every other window, the screen locker's
+    // included, so it shows while the session is locked; false when it
+    // cannot.
+    virtual bool moveToLockScreen(QWindow &window) = 0;
 
     // A compositing manager runs: translucent windows show what lies behind
     // them. Without one their clear parts are black.

@@ -18,6 +18,11 @@ public:
     void observeFullscreenStates(Handler handler) override { m_fullscreenHandlers.push_back(std::move(handler)); }
     void observeStacking(Handler handler) override { m_stackingHandlers.push_back(std::move(handler)); }
     bool hasCompositor() override { return compositor; }
+    bool moveToLockScreen(QWindow &window) override
+    {
+        movedToLockScreen.push_back(&window);
+        return movesToLockScreen;
+    }
 
     void activate() { report(m_activationHandlers); }
     void changeFullscreenState() { report(m_fullscreenHandlers); }
@@ -26,6 +31,9 @@ public:
     std::optional<QSet<QString>> fullscreen = QSet<QString>();
     bool compositor = true;
     int fullscreenQueries = 0;
+    // What moveToLockScreen answers, and the windows it was given.
+    bool movesToLockScreen = true;
+    std::vector<QWindow *> movedToLockScreen;
 
 private:
     static void report(const std::vector<Handler> &handlers)

@@ -77,6 +77,7 @@ public:
     void observeFullscreenStates(Handler) override {}
     void observeStacking(Handler) override {}
     bool hasCompositor() override { return false; }
+    bool moveToLockScreen(QWindow &) override { return false; }
 };
 
 std::unique_ptr<XcbConnection> openDisplay()

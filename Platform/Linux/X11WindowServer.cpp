@@ -2,8 +2,11 @@
 
 #include "Platform/Linux/XcbConnection.h"
 
+#include <QWindow>
+
 #include <xcb/randr.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -143,6 +146,21 @@ bool X11WindowServer::hasCompositor()
     xcb_ewmh_connection_t &ewmh = m_x11.ewmh();
     xcb_window_t owner = XCB_NONE;
     return xcb_ewmh_get_wm_cm_owner_reply(&ewmh, xcb_ewmh_get_wm_cm_owner(&ewmh, m_x11.screenNumber()), &owner, nullptr) && owner != XCB_NONE;
+}
+
+// Screen lockers are override-redirect windows at the top of the stack; ours
+// bypass the window manager too, so a raise puts them above the locker until
+// it raises itself again.
+bool X11WindowServer::moveToLockScreen(QWindow &window)
+{
+    if (!window.isVisible())
+        return false;
+    const xcb_window_t id = xcb_window_t(window.winId());
+    const uint32_t above = XCB_STACK_MODE_ABOVE;
+    const xcb_void_cookie_t cookie = xcb_configure_window_checked(m_x11.connection(), id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_generic_error_t *error = xcb_request_check(m_x11.connection(), cookie);
+    std::free(error);
+    return error == nullptr;
 }
 
 std::optional<QList<X11WindowServer::Monitor>> X11WindowServer::monitors() const

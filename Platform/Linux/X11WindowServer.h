@@ -39,6 +39,7 @@ public:
     void observeFullscreenStates(Handler handler) override;
     void observeStacking(Handler handler) override;
     bool hasCompositor() override;
+    bool moveToLockScreen(QWindow &window) override;
 
     // A monitor shows a full-screen window when its active window is full
     // screen, or, when the active window is elsewhere, when any visible window

@@ -1,5 +1,6 @@
 #include "App/Preferences.h"
 #include "Platform/Linux/JsonUserDefaults.h"
+#include "FileWrites.h"
 #include "QtPrinters.h"
 
 #include <QDir>
@@ -12,9 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include <sys/inotify.h>
-#include <unistd.h>
 
 namespace {
 
@@ -43,49 +41,6 @@ protected:
 
 private:
     QTemporaryDir m_folder;
-};
-
-// Counts the times a file is written: an atomic write creates the file or
-// moves a new one into place under its name, which inotify reports once.
-class FileWrites {
-public:
-    explicit FileWrites(const QString &path)
-        : m_name(QFileInfo(path).fileName().toLocal8Bit())
-        , m_descriptor(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-    {
-        if (m_descriptor >= 0)
-            m_watch = inotify_add_watch(m_descriptor, QFile::encodeName(QFileInfo(path).absolutePath()).constData(), IN_CREATE | IN_MOVED_TO);
-    }
-    ~FileWrites()
-    {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-    }
-    FileWrites(const FileWrites &) = delete;
-    FileWrites &operator=(const FileWrites &) = delete;
-
-    bool isWatching() const { return m_watch >= 0; }
-
-    // Writes so far.
-    int count()
-    {
-        alignas(inotify_event) char buffer[4096];
-        for (ssize_t length; (length = ::read(m_descriptor, buffer, sizeof buffer)) > 0;) {
-            for (ssize_t offset = 0; offset < length;) {
-                const auto *event = reinterpret_cast<const inotify_event *>(buffer + offset);
-                if (event->len > 0 && m_name == event->name)
-                    ++m_count;
-                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        return m_count;
-    }
-
-private:
-    QByteArray m_name;
-    int m_descriptor = -1;
-    int m_watch = -1;
-    int m_count = 0;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "Platform/Symbols.h"
+#include "Settings/SettingsPageID.h"
 
 #include <gtest/gtest.h>
 
@@ -30,10 +31,30 @@ TEST(Symbols, EveryNameTheAlertsUseHasAFile)
     }
 }
 
-TEST(Symbols, UnknownNameOrNoSizeGivesANullImage)
+TEST(Symbols, EverySettingsPageSymbolHasAFile)
+{
+    for (const SettingsPageID page : allCases<SettingsPageID>()) {
+        SCOPED_TRACE(qPrintable(rawValue(page)));
+        EXPECT_TRUE(Symbols::filePath(SettingsPages::symbol(page)));
+    }
+}
+
+// A name the table lacks (also by case) draws a generic symbol, not an
+// empty square; without a size or a name there is no image.
+TEST(Symbols, UnknownNameGivesTheGenericSymbol)
 {
     EXPECT_FALSE(Symbols::filePath(QStringLiteral("no.such.symbol")));
-    EXPECT_TRUE(Symbols::image(QStringLiteral("no.such.symbol"), 32, Qt::white).isNull());
-    EXPECT_TRUE(Symbols::image(QStringLiteral("Timer"), 32, Qt::white).isNull()) << "names are case-sensitive";
+    const QImage generic = Symbols::image(QStringLiteral("no.such.symbol"), 32, Qt::white);
+    ASSERT_FALSE(generic.isNull());
+    int drawn = 0;
+    for (int y = 0; y < generic.height(); ++y) {
+        for (int x = 0; x < generic.width(); ++x)
+            drawn += qAlpha(generic.pixel(x, y)) > 128;
+    }
+    EXPECT_GT(drawn, 32 * 32 / 10) << "the generic symbol is visible";
+    EXPECT_EQ(Symbols::image(QStringLiteral("Timer"), 32, Qt::white), generic) << "names are case-sensitive";
+    EXPECT_NE(Symbols::image(QStringLiteral("timer"), 32, Qt::white), generic);
     EXPECT_TRUE(Symbols::image(QStringLiteral("timer"), 0, Qt::white).isNull());
+    EXPECT_TRUE(Symbols::image(QStringLiteral("no.such.symbol"), 0, Qt::white).isNull());
+    EXPECT_TRUE(Symbols::image(QString(), 32, Qt::white).isNull());
 }
