@@ -14,6 +14,9 @@ Q_DECL_IMPORT void qt_blurImage(QImage &blurImage, qreal radius, bool quality, i
 namespace {
 
 constexpr int blurScaleDown = 4;
+// Qt's blur spreads about half as far as its radius says; twice the edge
+// gives a ramp of about `holeEdge` points outside each hole.
+constexpr double holeBlurRadius = 2 * BlurBackdrop::holeEdge;
 
 } // namespace
 
@@ -110,7 +113,7 @@ std::optional<QImage> BlurBackdrop::mask(const QSizeF &size, const QList<LoginUI
         painter.setRenderHint(QPainter::Antialiasing);
         painter.fillPath(holes, Qt::black);
     }
-    qt_blurImage(shadow, holeEdge, true);
+    qt_blurImage(shadow, holeBlurRadius, true);
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -58,6 +58,11 @@ LockBackdropView::LockBackdropView(LockScreenState &state, AppModel &model, QSiz
 
 LockBackdropView::~LockBackdropView() = default;
 
+LyricsView *LockBackdropView::lyrics() const
+{
+    return m_lyrics.data();
+}
+
 double LockBackdropView::lyricsProgress() const
 {
     return m_lyricsFrom + (m_lyricsTarget - m_lyricsFrom) * Easing::easeInOut(m_lyricsAnimation.linearProgress());

@@ -41,7 +41,7 @@ public:
     // The clock and the lyrics exist on the main backdrop only; the lyrics
     // while they show or fade out.
     LockClockView *clock() const { return m_clock; }
-    LyricsView *lyrics() const { return m_lyrics; }
+    LyricsView *lyrics() const;
     // 0 without lyrics, 1 with them; between while the change animates.
     double lyricsProgress() const;
 

@@ -117,8 +117,10 @@ LyricsLayerView::Style LyricsLayerView::shownStyle(int line) const
     if (line < 0 || line >= m_styles.size())
         return {};
     const double progress = Easing::easeInOut(m_restyle.linearProgress());
-    const Style from = m_stylesFrom.value(line, m_styles[line]);
     const Style to = m_styles[line];
+    if (progress >= 1)
+        return to;
+    const Style from = m_stylesFrom.value(line, m_styles[line]);
     return {from.opacity + (to.opacity - from.opacity) * progress, from.scale + (to.scale - from.scale) * progress};
 }
 
