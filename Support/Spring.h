@@ -7,6 +7,13 @@ public:
     // `response`: the period of the undamped spring, seconds; `damping`: the
     // damping fraction, below 1.
     Spring(double response, double damping);
+    // The same spring given as a mass on a spring with a damper; the damping
+    // must leave it under-damped.
+    static Spring withStiffness(double stiffness, double damping, double mass);
+
+    // How long the spring takes to come to rest: from then on it stays
+    // within `tolerance` of the travel from its target.
+    double settlingDuration(double tolerance = 0.001) const;
 
     // The factor `seconds` after release; 0 before it.
     double factor(double seconds) const;

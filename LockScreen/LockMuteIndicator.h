@@ -1,0 +1,104 @@
+#pragma once
+
+#include "Notch/NotchGeometry.h"
+#include "Notch/NotchMetrics.h"
+#include "Platform/Screens.h"
+
+#include <QGraphicsObject>
+#include <QList>
+#include <QProperty>
+#include <QPropertyNotifier>
+#include <QRect>
+
+#include <memory>
+#include <optional>
+
+class AppModel;
+class LockScreenPanel;
+class MutedIcons;
+class NotchShapeLayers;
+class ObservationLoop;
+
+// The row of the mute indicator: the muted speaker and microphone at the
+// leading edge and "Mudo" in the muted red at the trailing edge. It follows
+// the mute models and the icon settings while it is shown.
+class LockMuteView : public QGraphicsObject {
+    Q_OBJECT
+public:
+    static constexpr double horizontalPadding = 14;
+    static constexpr double wordSize = 11.5;
+
+    // `size`: the widened notch's width and the notch's height.
+    LockMuteView(AppModel &model, const QSizeF &size, QGraphicsItem *parent = nullptr);
+    ~LockMuteView() override;
+
+    MutedIcons *mutedIcons() const { return m_icons; }
+    QRectF wordRect() const;
+
+    QRectF boundingRect() const override { return QRectF(QPointF(), m_size); }
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
+private:
+    struct Muted {
+        bool mic;
+        bool sound;
+        bool operator==(const Muted &) const = default;
+    };
+    void relayout();
+
+    QSizeF m_size;
+    MutedIcons *m_icons;
+    QProperty<Muted> m_muted;
+    QPropertyNotifier m_mutedNotifier;
+};
+
+// While the session is locked and the output or the microphone is muted, a
+// notch-shaped panel at the top of the notch screen, above the locker, shows
+// the muted icons and "Mudo". The lock-screen controller sets `locked` and
+// then shows or hides it; in between it follows the mute models and the icon
+// settings by itself. Main thread only.
+class LockMuteIndicator {
+public:
+    // The silhouette is the notch widened by this much on each side.
+    static constexpr double sideGrowth = 64;
+
+    // Where the panel goes and the silhouette it draws, in the desktop's
+    // global coordinates (origin top-left).
+    struct Layout {
+        QRect frame;
+        // The silhouette in the panel: the widened notch, hanging from the
+        // top inset.
+        NotchGeometry shape;
+        // Where the row goes in the panel.
+        QRectF content;
+        bool operator==(const Layout &) const = default;
+    };
+    static Layout layout(const Screens::Screen &screen, const NotchMetrics &metrics);
+    // The first screen with a camera housing, else the first screen.
+    static std::optional<Screens::Screen> notchScreen(const QList<Screens::Screen> &screens);
+
+    explicit LockMuteIndicator(AppModel &model);
+    ~LockMuteIndicator();
+    LockMuteIndicator(const LockMuteIndicator &) = delete;
+    LockMuteIndicator &operator=(const LockMuteIndicator &) = delete;
+
+    bool isLocked() const { return m_locked; }
+    void setLocked(bool locked) { m_locked = locked; }
+
+    // Locked, and a muted device whose icon is turned on.
+    bool wantsIndicator() const;
+    // Builds and shows the panel unless it exists; nothing without a screen.
+    void show();
+    void hide();
+    // The panel while it is shown.
+    LockScreenPanel *panel() const { return m_panel.get(); }
+
+private:
+    AppModel &m_model;
+    bool m_locked = false;
+    // The panel's scene owns the silhouette's items; the layers that set
+    // them outlive the panel (members end in reverse order).
+    std::unique_ptr<NotchShapeLayers> m_shapes;
+    std::unique_ptr<LockScreenPanel> m_panel;
+    std::unique_ptr<ObservationLoop> m_observation;
+};
