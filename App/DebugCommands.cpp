@@ -3,6 +3,7 @@
 #include "Alerts/AppNotificationMonitor.h"
 #include "Alerts/FocusMonitor.h"
 #include "App/AppDelegate.h"
+#include "LockScreen/LockMuteIndicator.h"
 #include "LockScreen/LockScreenController.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
@@ -35,6 +36,20 @@ void withLockScreen(AppDelegate &delegate, const std::function<void(LockScreenCo
 {
     if (LockScreenController *lockScreen = delegate.lockScreen())
         work(*lockScreen);
+}
+
+// The mute indicator as if the session were locked or not, shown when it
+// would be then.
+void lockMuteIndicator(AppDelegate &delegate, bool locked)
+{
+    withLockScreen(delegate, [locked](LockScreenController &lockScreen) {
+        LockMuteIndicator &indicator = lockScreen.muteIndicator();
+        indicator.setLocked(locked);
+        if (indicator.wantsIndicator())
+            indicator.show();
+        else
+            indicator.hide();
+    });
 }
 
 NotchAlert strip(AlertKind kind, const QString &symbol, const QColor &color)
@@ -124,6 +139,8 @@ const Command commands[] = {
     {QLatin1String("lock-collapse"), [](AppDelegate &d) { withLockScreen(d, [](LockScreenController &lock) { lock.state().setExpanded(false); }); }},
     {QLatin1String("lock-lyrics-on"), [](AppDelegate &d) { withLockScreen(d, [](LockScreenController &lock) { lock.state().setShowLyrics(true); }); }},
     {QLatin1String("lock-lyrics-off"), [](AppDelegate &d) { withLockScreen(d, [](LockScreenController &lock) { lock.state().setShowLyrics(false); }); }},
+    {QLatin1String("lock-mute-on"), [](AppDelegate &d) { lockMuteIndicator(d, true); }},
+    {QLatin1String("lock-mute-off"), [](AppDelegate &d) { lockMuteIndicator(d, false); }},
     {QLatin1String("demo-brightness-level"), [](AppDelegate &d) { showAlert(d, levelAlert(d.model(), AlertKind::brightness)); }},
     {QLatin1String("demo-volume-level"), [](AppDelegate &d) { showAlert(d, levelAlert(d.model(), AlertKind::volume)); }},
     {QLatin1String("demo-volume"), [](AppDelegate &d) { showAlert(d, volumeAlert(d.model().preferences)); }},

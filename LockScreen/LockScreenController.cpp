@@ -1,8 +1,13 @@
 #include "LockScreen/LockScreenController.h"
 
 #include "App/AppModel.h"
+#include "LockScreen/LockBackdropView.h"
+// Completes the lyrics view the backdrop header hands out.
+#include "LockScreen/LyricsView.h"
+#include "LockScreen/LockMuteIndicator.h"
 #include "LockScreen/LockScreenPanel.h"
 #include "LockScreen/LockScreenPlayerView.h"
+#include "LockScreen/LoginUILocator.h"
 #include "Platform/WindowServer.h"
 #include "Support/FrameAnimation.h"
 #include "Support/Log.h"
@@ -35,6 +40,8 @@ LockScreenController::LockScreenController(AppModel &model)
     , m_previewWork(m_scheduler)
     , m_idleWork(m_scheduler)
     , m_keepAwakeWork(m_scheduler)
+    , m_loginTimer(m_scheduler)
+    , m_muteIndicator(std::make_unique<LockMuteIndicator>(model))
 {
     model.services().sessionLock.observe([this, alive = std::weak_ptr<bool>(m_alive)](SessionLock::Change change) {
         if (!alive.lock())
@@ -45,6 +52,7 @@ LockScreenController::LockScreenController(AppModel &model)
             didUnlock();
     });
     observeContent();
+    observeBackdrop();
     observeLyrics();
 }
 
@@ -58,6 +66,14 @@ LockScreenController::~LockScreenController()
 LockScreenPanel *LockScreenController::playerPanel() const
 {
     return m_panel ? m_panel->panel.get() : nullptr;
+}
+
+QList<LockScreenPanel *> LockScreenController::backdrops() const
+{
+    QList<LockScreenPanel *> panels;
+    for (const auto &backdrop : m_backdrops)
+        panels.append(backdrop->panel.get());
+    return panels;
 }
 
 std::optional<QRect> LockScreenController::frame(const QList<Screens::Screen> &screens, double lockOffset)
@@ -87,6 +103,11 @@ std::optional<QRect> LockScreenController::frame() const
 void LockScreenController::didLock()
 {
     m_isLocked = true;
+    m_muteIndicator->setLocked(true);
+    if (m_muteIndicator->wantsIndicator())
+        m_muteIndicator->show();
+    else
+        m_muteIndicator->hide();
     m_isPreview = false;
     m_previewWork.cancel();
     m_playerIdleExpired = false;
@@ -101,6 +122,11 @@ void LockScreenController::didLock()
 void LockScreenController::didUnlock()
 {
     m_isLocked = false;
+    m_muteIndicator->setLocked(false);
+    if (m_muteIndicator->wantsIndicator())
+        m_muteIndicator->show();
+    else
+        m_muteIndicator->hide();
     m_idleWork.cancel();
     stopKeepAwake();
     hide();
@@ -165,10 +191,13 @@ void LockScreenController::show(bool onLockScreen)
     updateInset(*rect);
     fade(*window, 1, playerFadeIn);
     m_panel = std::move(window);
+    updateBackdrop();
 }
 
 void LockScreenController::hide()
 {
+    stopTrackingLoginUI();
+    removeBackdrops(playerFadeOut);
     m_state.setExpanded(false);
     m_state.setShowLyrics(false);
     if (m_panel) {
@@ -201,6 +230,87 @@ void LockScreenController::fadeOut(std::unique_ptr<Window> window, double durati
         leaving.panel->close();
         leaving.panel.release()->deleteLater();
     });
+}
+
+void LockScreenController::updateBackdrop()
+{
+    if (m_panel && m_state.showsBackdrop()) {
+        if (m_backdrops.empty())
+            showBackdrops();
+        return;
+    }
+    if (!m_backdrops.empty()) {
+        stopTrackingLoginUI();
+        removeBackdrops(backdropFadeOut);
+    }
+}
+
+void LockScreenController::removeBackdrops(double duration)
+{
+    // The list is empty before the fades start.
+    std::vector<std::unique_ptr<Window>> removed = std::move(m_backdrops);
+    m_backdrops.clear();
+    for (auto &backdrop : removed)
+        fadeOut(std::move(backdrop), duration);
+}
+
+void LockScreenController::showBackdrops()
+{
+    const QList<Screens::Screen> screens = m_model.services().screens.screens();
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        const QRect screen = screens[i].frame;
+        const auto role = i == 0 ? LockBackdropView::Role::main : LockBackdropView::Role::secondary;
+        auto window = std::make_unique<Window>();
+        window->panel = std::make_unique<LockScreenPanel>(screen, new LockBackdropView(m_state, m_model, screen.size(), role),
+                                                          LockScreenPanel::Mouse::ignores);
+        LockScreenPanel &panel = *window->panel;
+        panel.setWindowOpacity(0);
+        panel.show();
+        panel.raise();
+        // A backdrop that stays below the locker only hides less.
+        if (m_isLocked && panel.windowHandle())
+            m_model.services().windowServer.moveToLockScreen(*panel.windowHandle());
+        fade(*window, 1, backdropFadeIn);
+        m_backdrops.push_back(std::move(window));
+    }
+    // The player stays above its backdrops.
+    if (m_panel) {
+        m_panel->panel->raise();
+        if (m_isLocked && m_panel->panel->windowHandle())
+            m_model.services().windowServer.moveToLockScreen(*m_panel->panel->windowHandle());
+    }
+    startTrackingLoginUI();
+}
+
+void LockScreenController::startTrackingLoginUI()
+{
+    stopTrackingLoginUI();
+    if (!m_isLocked)
+        return;
+    updateLoginItems();
+    m_loginTimer.start(loginScanInterval, [this] { updateLoginItems(); });
+}
+
+void LockScreenController::stopTrackingLoginUI()
+{
+    m_loginTimer.stop();
+    if (!m_state.loginItems().isEmpty())
+        m_state.setLoginItems({});
+}
+
+void LockScreenController::updateLoginItems()
+{
+    const QList<Screens::Screen> screens = m_model.services().screens.screens();
+    if (screens.isEmpty() || m_backdrops.empty()) {
+        stopTrackingLoginUI();
+        return;
+    }
+    const QRect screen = screens.first().frame;
+    QList<LoginUILocator::Item> items = LoginUILocator::items(screen);
+    for (LoginUILocator::Item &item : items)
+        item.frame.translate(-screen.topLeft());
+    if (items != m_state.loginItems())
+        m_state.setLoginItems(items);
 }
 
 void LockScreenController::startKeepAwake()
@@ -269,6 +379,11 @@ void LockScreenController::observeContent()
                 refresh();
             }
         });
+}
+
+void LockScreenController::observeBackdrop()
+{
+    m_backdropLoop = std::make_unique<ObservationLoop>(m_scheduler, [this] { m_state.showsBackdrop(); }, [this] { updateBackdrop(); });
 }
 
 void LockScreenController::observeLyrics()

@@ -17,10 +17,13 @@
 
 class AppModel;
 class FrameAnimation;
+class LockMuteIndicator;
 class LockScreenPanel;
 
-// Puts the app's own player panel (player card and weather pill) above the
-// lock screen while the session is locked. It plays a sound on lock and unlock, keeps the display
+// Puts the app's own windows above the lock screen while the session is
+// locked: the player panel (player card and weather pill), a blurred
+// backdrop on every screen while the card is large or shows lyrics, and the
+// mute indicator. It plays a sound on lock and unlock, keeps the display
 // awake for a while after locking, and hides the player once playback has
 // stayed paused for the idle time. Created once at launch, right after the
 // notch manager. Main thread only.
@@ -34,8 +37,11 @@ public:
     // this.
     static constexpr double insetMargin = 10;
     static constexpr double previewDuration = 20;
+    static constexpr double loginScanInterval = 1;
     static constexpr double playerFadeIn = 0.35;
     static constexpr double playerFadeOut = 0.2;
+    static constexpr double backdropFadeIn = 0.6;
+    static constexpr double backdropFadeOut = 0.45;
     // What the keep-awake request is called.
     static const QString keepAwakeReason;
 
@@ -49,11 +55,14 @@ public:
     void preview();
 
     LockScreenState &state() { return m_state; }
+    LockMuteIndicator &muteIndicator() { return *m_muteIndicator; }
 
     // What is on screen now.
     bool isLocked() const { return m_isLocked; }
     bool isPreview() const { return m_isPreview; }
     LockScreenPanel *playerPanel() const;
+    QList<LockScreenPanel *> backdrops() const;
+    bool isTrackingLoginUI() const { return m_loginTimer.isActive(); }
     bool isKeepingAwake() const { return m_keepAwakeAssertion != 0; }
 
     // The player panel's rectangle on the first of `screens` (global
@@ -78,10 +87,17 @@ private:
     void show(bool onLockScreen);
     void hide();
     void fadeOut(std::unique_ptr<Window> window, double duration);
+    void updateBackdrop();
+    void showBackdrops();
+    void removeBackdrops(double duration);
+    void startTrackingLoginUI();
+    void stopTrackingLoginUI();
+    void updateLoginItems();
     void startKeepAwake();
     void stopKeepAwake();
     void updateIdleTimer();
     void observeContent();
+    void observeBackdrop();
     void observeLyrics();
     // A fade of `window` to `opacity`; `done` runs when it gets there.
     void fade(Window &window, double opacity, double duration, std::function<void()> done = {});
@@ -90,6 +106,7 @@ private:
     Scheduler &m_scheduler;
     LockScreenState m_state;
     std::unique_ptr<Window> m_panel;
+    std::vector<std::unique_ptr<Window>> m_backdrops;
     // Panels fading out; each closes when its fade ends.
     std::vector<std::unique_ptr<Window>> m_leaving;
     bool m_isLocked = false;
@@ -99,7 +116,10 @@ private:
     bool m_playerIdleExpired = false;
     SessionLock::Inhibition m_keepAwakeAssertion = 0;
     Delay m_keepAwakeWork;
+    RepeatingTimer m_loginTimer;
+    std::unique_ptr<LockMuteIndicator> m_muteIndicator;
     std::unique_ptr<ObservationLoop> m_contentLoop;
+    std::unique_ptr<ObservationLoop> m_backdropLoop;
     std::unique_ptr<ObservationLoop> m_lyricsLoop;
     // The lock observation outlives the controller in the platform service.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

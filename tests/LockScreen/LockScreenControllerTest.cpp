@@ -1,6 +1,10 @@
 #include "LockScreen/LockScreenController.h"
 
 #include "App/AppModel.h"
+#include "LockScreen/LockBackdropView.h"
+// Completes the lyrics view the backdrop header hands out.
+#include "LockScreen/LyricsView.h"
+#include "LockScreen/LockMuteIndicator.h"
 #include "LockScreen/LockScreenPanel.h"
 #include "LockScreen/LockScreenPlayerView.h"
 #include "Platform/Fake/FakePlatform.h"
@@ -131,6 +135,7 @@ TEST_F(LockScreenControllerTest, LockingWithNothingToShowShowsNoPanel)
     lock();
     EXPECT_TRUE(controller->isLocked());
     EXPECT_EQ(controller->playerPanel(), nullptr);
+    EXPECT_TRUE(controller->backdrops().isEmpty());
     EXPECT_FALSE(controller->state().showsPlayer());
     EXPECT_FALSE(controller->state().showsWeather());
 
@@ -154,13 +159,14 @@ TEST_F(LockScreenControllerTest, LockingWhilePlayingShowsThePlayerAboveTheLockSc
     EXPECT_EQ(controller->state().playerBottomInset(), 259);
     EXPECT_TRUE(movedToLockScreen(panel));
     EXPECT_TRUE(controller->state().volume().isObserving());
+    EXPECT_TRUE(controller->backdrops().isEmpty());
 
     EXPECT_EQ(panel->windowOpacity(), 0);
     platform.scheduler.advance(LockScreenController::playerFadeIn / 2);
     EXPECT_GT(panel->windowOpacity(), 0);
     EXPECT_LT(panel->windowOpacity(), 1);
     platform.scheduler.advance(LockScreenController::playerFadeIn);
-    EXPECT_EQ(panel->windowOpacity(), 1);
+    EXPECT_NEAR(panel->windowOpacity(), 1, 1.0 / 255);
 
     preferences().lockOffset.setValue(20);
     settle();
@@ -183,22 +189,25 @@ TEST_F(LockScreenControllerTest, UnlockingFadesEverythingOutAndResetsTheCard)
     song(true);
     lock();
     controller->state().setExpanded(true);
-    controller->state().setShowLyrics(true);
     settle();
+    ASSERT_EQ(controller->backdrops().size(), 1);
     QPointer<LockScreenPanel> panel = controller->playerPanel();
+    QPointer<LockScreenPanel> backdrop = controller->backdrops().first();
 
     unlock();
     EXPECT_FALSE(controller->isLocked());
     EXPECT_EQ(controller->playerPanel(), nullptr);
+    EXPECT_TRUE(controller->backdrops().isEmpty());
     EXPECT_FALSE(controller->state().expanded());
     EXPECT_FALSE(controller->state().showLyrics());
     EXPECT_FALSE(controller->state().volume().isObserving());
-    ASSERT_TRUE(panel) << "still fading";
+    ASSERT_TRUE(panel && backdrop) << "still fading";
     EXPECT_TRUE(panel->isVisible());
 
     platform.scheduler.advance(LockScreenController::playerFadeOut + 0.05);
     deleteClosed();
     EXPECT_FALSE(panel);
+    EXPECT_FALSE(backdrop);
     EXPECT_TRUE(controller->state().showsPlayer()) << "left as it was; the next lock or preview computes it again";
 }
 
@@ -374,6 +383,63 @@ TEST_F(LockScreenControllerTest, WhileUnlockedOnlyAPreviewFollowsTheContent)
     EXPECT_EQ(controller->playerPanel(), nullptr) << "the song ended during the preview";
 }
 
+TEST_F(LockScreenControllerTest, ALargeCardOrLyricsCoverEveryScreenWithABackdrop)
+{
+    const QRect second(1920, 0, 1280, 1024);
+    platform.screens.setScreens({screenAt(desktop), screenAt(second)});
+    song(true);
+    lock();
+    EXPECT_TRUE(controller->backdrops().isEmpty());
+
+    controller->state().setShowLyrics(true);
+    settle();
+    const QList<LockScreenPanel *> backdrops = controller->backdrops();
+    ASSERT_EQ(backdrops.size(), 2);
+    EXPECT_EQ(backdrops[0]->geometry(), desktop);
+    EXPECT_EQ(backdrops[1]->geometry(), second);
+    ASSERT_TRUE(dynamic_cast<LockBackdropView *>(backdrops[0]->root()));
+    EXPECT_EQ(static_cast<LockBackdropView *>(backdrops[0]->root())->role(), LockBackdropView::Role::main);
+    EXPECT_EQ(static_cast<LockBackdropView *>(backdrops[1]->root())->role(), LockBackdropView::Role::secondary);
+    EXPECT_TRUE(backdrops[0]->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    EXPECT_TRUE(movedToLockScreen(backdrops[1]));
+    EXPECT_EQ(controller->playerPanel()->geometry(), playerFrame) << "the player stays on the first screen";
+    EXPECT_TRUE(controller->isTrackingLoginUI());
+    platform.scheduler.advance(LockScreenController::backdropFadeIn + 0.05);
+    // Window opacity is kept in 8 bits.
+    EXPECT_NEAR(backdrops[0]->windowOpacity(), 1, 1.0 / 255);
+
+    // Lyrics to the large card: the backdrops stay.
+    controller->state().setExpanded(true);
+    controller->state().setShowLyrics(false);
+    settle();
+    EXPECT_EQ(controller->backdrops(), backdrops);
+
+    controller->state().setExpanded(false);
+    settle();
+    EXPECT_TRUE(controller->backdrops().isEmpty());
+    EXPECT_FALSE(controller->isTrackingLoginUI());
+    EXPECT_TRUE(controller->state().loginItems().isEmpty());
+    QPointer<LockScreenPanel> leaving = backdrops[0];
+    platform.scheduler.advance(LockScreenController::backdropFadeOut / 2);
+    ASSERT_TRUE(leaving);
+    EXPECT_TRUE(leaving->isVisible());
+    EXPECT_GT(leaving->windowOpacity(), 0);
+    platform.scheduler.advance(LockScreenController::backdropFadeOut / 2 + 0.05);
+    deleteClosed();
+    EXPECT_FALSE(leaving);
+}
+
+TEST_F(LockScreenControllerTest, APreviewExpandsWithoutTrackingTheLoginWindow)
+{
+    song(true);
+    controller->preview();
+    controller->state().setExpanded(true);
+    settle();
+    EXPECT_EQ(controller->backdrops().size(), 1);
+    EXPECT_FALSE(movedToLockScreen(controller->backdrops().first()));
+    EXPECT_FALSE(controller->isTrackingLoginUI()) << "there is no login window while unlocked";
+}
+
 TEST_F(LockScreenControllerTest, WithoutAScreenNothingIsShown)
 {
     platform.screens.setScreens({});
@@ -384,3 +450,18 @@ TEST_F(LockScreenControllerTest, WithoutAScreenNothingIsShown)
     EXPECT_EQ(controller->state().playerBottomInset(), 0);
 }
 
+TEST_F(LockScreenControllerTest, TheMuteIndicatorFollowsTheLock)
+{
+    AudioDevice speakers = FakeAudioSystem::switchedDevice(QStringLiteral("speakers"));
+    speakers.isMuted = true;
+    platform.audio.changeDevice(AudioScope::Output, speakers);
+    settle();
+    EXPECT_FALSE(controller->muteIndicator().wantsIndicator());
+    EXPECT_EQ(controller->muteIndicator().panel(), nullptr) << "nothing while unlocked";
+    lock();
+    EXPECT_TRUE(controller->muteIndicator().isLocked());
+    EXPECT_NE(controller->muteIndicator().panel(), nullptr);
+    unlock();
+    EXPECT_FALSE(controller->muteIndicator().isLocked());
+    EXPECT_EQ(controller->muteIndicator().panel(), nullptr);
+}
