@@ -7,6 +7,7 @@
 #include "Alerts/FocusMonitor.h"
 #include "Alerts/HUDController.h"
 #include "App/DebugCommands.h"
+#include "LockScreen/LockScreenController.h"
 #include "Notch/MicMutedIcon.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
@@ -47,6 +48,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_model.start(m_bridgeFiles);
 
     m_notchManager = std::make_unique<NotchManager>(m_model);
+    m_lockScreen = std::make_unique<LockScreenController>(m_model);
     m_hud = std::make_unique<HUDController>(m_model);
     m_battery = std::make_unique<BatteryMonitor>(m_model);
     m_externalAlerts = std::make_unique<ExternalAlertListener>(m_model);

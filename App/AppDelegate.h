@@ -17,6 +17,7 @@ class DeviceMonitor;
 class ExternalAlertListener;
 class FocusMonitor;
 class HUDController;
+class LockScreenController;
 class NotchManager;
 class QMenu;
 
@@ -41,6 +42,8 @@ public:
     AppModel &model() { return m_model; }
     // None before launch.
     NotchManager *notchManager() { return m_notchManager.get(); }
+    // The lock screen's windows; none before launch.
+    LockScreenController *lockScreen() { return m_lockScreen.get(); }
     // The Focus monitor, from launch on (none before).
     FocusMonitor *focus() const { return m_focus.get(); }
     // Other applications' notifications; none before launch.
@@ -89,6 +92,7 @@ private:
     AppModel m_model;
     const MediaBridgeProcess::Files m_bridgeFiles;
     std::unique_ptr<NotchManager> m_notchManager;
+    std::unique_ptr<LockScreenController> m_lockScreen;
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<BatteryMonitor> m_battery;
     std::unique_ptr<ExternalAlertListener> m_externalAlerts;

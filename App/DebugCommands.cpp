@@ -3,6 +3,8 @@
 #include "Alerts/AppNotificationMonitor.h"
 #include "Alerts/FocusMonitor.h"
 #include "App/AppDelegate.h"
+#include "LockScreen/LockMuteIndicator.h"
+#include "LockScreen/LockScreenController.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
 #include "Settings/SettingsStyle.h"
@@ -28,6 +30,26 @@ void eachNotch(AppDelegate &delegate, const std::function<void(NotchWindowContro
 void showAlert(AppDelegate &delegate, const NotchAlert &alert)
 {
     delegate.model().alerts.show(alert, DebugCommands::alertDuration);
+}
+
+void withLockScreen(AppDelegate &delegate, const std::function<void(LockScreenController &)> &work)
+{
+    if (LockScreenController *lockScreen = delegate.lockScreen())
+        work(*lockScreen);
+}
+
+// The mute indicator as if the session were locked or not, shown when it
+// would be then.
+void lockMuteIndicator(AppDelegate &delegate, bool locked)
+{
+    withLockScreen(delegate, [locked](LockScreenController &lockScreen) {
+        LockMuteIndicator &indicator = lockScreen.muteIndicator();
+        indicator.setLocked(locked);
+        if (indicator.wantsIndicator())
+            indicator.show();
+        else
+            indicator.hide();
+    });
 }
 
 NotchAlert strip(AlertKind kind, const QString &symbol, const QColor &color)
@@ -112,6 +134,13 @@ struct Command {
 const Command commands[] = {
     {QLatin1String("open"), [](AppDelegate &d) { eachNotch(d, [](NotchWindowController &notch) { notch.viewModel().setOpen(true); }); }},
     {QLatin1String("close"), [](AppDelegate &d) { eachNotch(d, [](NotchWindowController &notch) { notch.viewModel().setOpen(false); }); }},
+    {QLatin1String("lock-preview"), [](AppDelegate &d) { withLockScreen(d, [](LockScreenController &lock) { lock.preview(); }); }},
+    {QLatin1String("lock-expand"), [](AppDelegate &d) { withLockScreen(d, [](LockScreenController &lock) { lock.state().setExpanded(true); }); }},
+    {QLatin1String("lock-collapse"), [](AppDelegate &d) { withLockScreen(d, [](LockScreenController &lock) { lock.state().setExpanded(false); }); }},
+    {QLatin1String("lock-lyrics-on"), [](AppDelegate &d) { withLockScreen(d, [](LockScreenController &lock) { lock.state().setShowLyrics(true); }); }},
+    {QLatin1String("lock-lyrics-off"), [](AppDelegate &d) { withLockScreen(d, [](LockScreenController &lock) { lock.state().setShowLyrics(false); }); }},
+    {QLatin1String("lock-mute-on"), [](AppDelegate &d) { lockMuteIndicator(d, true); }},
+    {QLatin1String("lock-mute-off"), [](AppDelegate &d) { lockMuteIndicator(d, false); }},
     {QLatin1String("demo-brightness-level"), [](AppDelegate &d) { showAlert(d, levelAlert(d.model(), AlertKind::brightness)); }},
     {QLatin1String("demo-volume-level"), [](AppDelegate &d) { showAlert(d, levelAlert(d.model(), AlertKind::volume)); }},
     {QLatin1String("demo-volume"), [](AppDelegate &d) { showAlert(d, volumeAlert(d.model().preferences)); }},

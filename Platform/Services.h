@@ -12,6 +12,7 @@ class Pointer;
 class PowerSources;
 class Scheduler;
 class Screens;
+class SessionLock;
 class SoundPlayer;
 class UpdateFramework;
 class UserDefaults;
@@ -38,4 +39,5 @@ struct Services {
     UpdateFramework &updates;
     PowerSources &powerSources;
     Bluetooth &bluetooth;
+    SessionLock &sessionLock;
 };

@@ -11,6 +11,7 @@
 #include "Platform/Fake/FakePointer.h"
 #include "Platform/Fake/FakePowerSources.h"
 #include "Platform/Fake/FakeScreens.h"
+#include "Platform/Fake/FakeSessionLock.h"
 #include "Platform/Fake/FakeSoundPlayer.h"
 #include "Platform/Fake/FakeUpdateFramework.h"
 #include "Platform/Fake/FakeUserDefaults.h"
@@ -38,10 +39,11 @@ struct FakePlatform {
     FakeUpdateFramework updates;
     FakePowerSources powerSources;
     FakeBluetooth bluetooth;
+    FakeSessionLock sessionLock;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials, pointer, backlights, updates, powerSources, bluetooth};
+                        eventStore, location, credentials, pointer, backlights, updates, powerSources, bluetooth, sessionLock};
     }
 };

@@ -7,6 +7,7 @@
 #include "Platform/Linux/ClockStepWatcher.h"
 #include "Platform/Linux/CursorPointer.h"
 #include "Platform/Linux/DBusNotifications.h"
+#include "Platform/Linux/DBusSessionLock.h"
 #include "Platform/Linux/LinuxBacklights.h"
 #include "Platform/Linux/GeoClueLocationProvider.h"
 #include "Platform/Linux/GSettingsFocusWriter.h"
@@ -213,6 +214,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<PowerSources> powerSources = makePowerSources();
     GSettingsFocusWriter focusWriter{FocusFiles::directory()};
     BlueZBluetooth bluetooth{QDBusConnection::systemBus()};
+    DBusSessionLock sessionLock{QDBusConnection::sessionBus(), QDBusConnection::systemBus(), DBusSessionLock::currentSessionId()};
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump
@@ -227,5 +229,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources, d->bluetooth};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources, d->bluetooth, d->sessionLock};
 }

@@ -9,8 +9,19 @@
 
 DBusMockTemplate::DBusMockTemplate(const QString &busAddress, const QString &templateName, const QString &service)
     : m_busAddress(busAddress)
-    , m_template(templateName)
+    , m_arguments{QStringLiteral("--template"), templateName}
+    , m_systemBus(true)
     , m_service(service)
+    , m_connection(QDBusConnection::connectToBus(busAddress, QStringLiteral("dbusmock-") + QUuid::createUuid().toString()))
+{
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+}
+
+DBusMockTemplate::DBusMockTemplate(const QString &busAddress, const Object &object)
+    : m_busAddress(busAddress)
+    , m_arguments{object.service, object.path, object.interface}
+    , m_systemBus(false)
+    , m_service(object.service)
     , m_connection(QDBusConnection::connectToBus(busAddress, QStringLiteral("dbusmock-") + QUuid::createUuid().toString()))
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
@@ -25,10 +36,10 @@ DBusMockTemplate::~DBusMockTemplate()
 bool DBusMockTemplate::start()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_busAddress);
+    environment.insert(m_systemBus ? QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS") : QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
     m_process.setProcessEnvironment(environment);
     // The Debian package installs the module for the system's interpreter.
-    m_process.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), m_template});
+    m_process.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock")} + m_arguments);
     if (!m_process.waitForStarted(5000))
         return false;
     return waitUntil([this] { return holdsName() || m_process.state() == QProcess::NotRunning; }) && holdsName();
@@ -62,13 +73,18 @@ bool DBusMockTemplate::holdsName() const
 
 bool DBusMockTemplate::call(const QString &path, const QString &interface, const QString &method, const QVariantList &arguments)
 {
+    return ask(path, interface, method, arguments).has_value();
+}
+
+std::optional<QVariantList> DBusMockTemplate::ask(const QString &path, const QString &interface, const QString &method, const QVariantList &arguments)
+{
     QDBusMessage message = QDBusMessage::createMethodCall(m_service, path, interface, method);
     message.setArguments(arguments);
     const QDBusMessage reply = m_connection.call(message);
     if (reply.type() != QDBusMessage::ErrorMessage)
-        return true;
+        return reply.arguments();
     m_errors += (method + QStringLiteral(": ") + reply.errorMessage() + QLatin1Char('\n')).toUtf8();
-    return false;
+    return std::nullopt;
 }
 
 bool DBusMockTemplate::updateProperties(const QString &path, const QString &interface, const QVariantMap &properties)
