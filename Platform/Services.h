@@ -8,6 +8,7 @@ class DistributedNotifications;
 class EventStore;
 class KeyCapture;
 class LocationProvider;
+class LoginItems;
 class Pointer;
 class PowerSources;
 class Scheduler;
@@ -40,4 +41,5 @@ struct Services {
     PowerSources &powerSources;
     Bluetooth &bluetooth;
     SessionLock &sessionLock;
+    LoginItems &loginItems;
 };

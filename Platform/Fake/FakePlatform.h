@@ -8,6 +8,7 @@
 #include "Platform/Fake/FakeEventStore.h"
 #include "Platform/Fake/FakeKeyCapture.h"
 #include "Platform/Fake/FakeLocationProvider.h"
+#include "Platform/Fake/FakeLoginItems.h"
 #include "Platform/Fake/FakePointer.h"
 #include "Platform/Fake/FakePowerSources.h"
 #include "Platform/Fake/FakeScreens.h"
@@ -40,10 +41,11 @@ struct FakePlatform {
     FakePowerSources powerSources;
     FakeBluetooth bluetooth;
     FakeSessionLock sessionLock;
+    FakeLoginItems loginItems;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials, pointer, backlights, updates, powerSources, bluetooth, sessionLock};
+                        eventStore, location, credentials, pointer, backlights, updates, powerSources, bluetooth, sessionLock, loginItems};
     }
 };

@@ -79,7 +79,8 @@ protected:
                                                     .updates = platform.updates,
                                                     .powerSources = platform.powerSources,
                                                     .bluetooth = bluetooth,
-                                                    .sessionLock = platform.sessionLock});
+                                                    .sessionLock = platform.sessionLock,
+                                                    .loginItems = platform.loginItems});
         monitor = std::make_unique<DeviceMonitor>(*model);
     }
     bool isReadyWithDefault(const QString &sink) const
