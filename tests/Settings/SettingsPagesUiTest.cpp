@@ -6,6 +6,8 @@
 #include "Settings/LockScreenSettingsPage.h"
 #include "Settings/NowPlayingSettingsPage.h"
 #include "Settings/SettingsControls.h"
+#include "Settings/SettingsRouter.h"
+#include "Settings/SettingsView.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -32,7 +34,7 @@ protected:
         const Services fakes = platform.services();
         return Services{fakes.scheduler, defaults, fakes.notifications, fakes.workspace, fakes.soundPlayer, fakes.audio,
                         fakes.keyCapture, fakes.windowServer, fakes.screens, fakes.eventStore, fakes.location, fakes.credentials,
-                        fakes.pointer, fakes.backlights, fakes.updates, fakes.powerSources, fakes.bluetooth};
+                        fakes.pointer, fakes.backlights, fakes.updates, fakes.powerSources, fakes.bluetooth, fakes.loginItems};
     }
 
     // The settings file as written so far.
@@ -109,6 +111,19 @@ protected:
 private:
     std::unique_ptr<QWidget> m_page;
 };
+
+// The settings window makes these pages for their ids, a fresh one each time.
+TEST_F(SettingsPagesTest, TheWindowMakesThePagesForTheirIds)
+{
+    SettingsRouter router;
+    const std::unique_ptr<SettingsPage> nowPlaying(SettingsView::makePage(SettingsPageID::nowPlaying, model, router));
+    const std::unique_ptr<SettingsPage> calendar(SettingsView::makePage(SettingsPageID::calendar, model, router));
+    const std::unique_ptr<SettingsPage> lockScreen(SettingsView::makePage(SettingsPageID::lockScreen, model, router));
+    EXPECT_NE(qobject_cast<NowPlayingSettingsPage *>(nowPlaying.get()), nullptr);
+    EXPECT_NE(qobject_cast<CalendarSettingsPage *>(calendar.get()), nullptr);
+    EXPECT_NE(qobject_cast<LockScreenSettingsPage *>(lockScreen.get()), nullptr);
+    EXPECT_EQ(lockScreen->page(), SettingsPageID::lockScreen);
+}
 
 // MARK: Now playing
 
