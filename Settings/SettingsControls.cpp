@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -61,29 +62,23 @@ private:
     QColor m_color;
 };
 
-// Keeps a predicate's result in a property so that a change of anything the
-// predicate reads shows at once; owned by the widget it shows and hides.
-class VisibilityFollower : public QObject {
+// Keeps a predicate's result in a property and applies it to the widget at
+// once and whenever anything the predicate reads changes; owned by the
+// widget.
+class PredicateFollower : public QObject {
 public:
-    VisibilityFollower(QWidget *widget, std::function<bool()> predicate)
+    using Apply = std::function<void(QWidget *, bool)>;
+
+    PredicateFollower(QWidget *widget, std::function<bool()> predicate, Apply apply)
         : QObject(widget)
     {
-        m_shown.setBinding(std::move(predicate));
-        m_follow = m_shown.addNotifier([this, widget] { apply(widget); });
-        apply(widget);
+        m_holds.setBinding(std::move(predicate));
+        m_follow = m_holds.addNotifier([this, widget, apply] { apply(widget, m_holds.value()); });
+        apply(widget, m_holds.value());
     }
 
 private:
-    void apply(QWidget *widget)
-    {
-        // A row not placed yet would open as a window of its own: showing it
-        // is left to the layout it joins.
-        if (m_shown.value() && widget->isWindow())
-            return;
-        widget->setVisible(m_shown.value());
-    }
-
-    QProperty<bool> m_shown;
+    QProperty<bool> m_holds;
     QPropertyNotifier m_follow;
 };
 
@@ -150,7 +145,23 @@ protected:
 
 void showWhile(QWidget *widget, std::function<bool()> predicate)
 {
-    new VisibilityFollower(widget, std::move(predicate));
+    new PredicateFollower(widget, std::move(predicate), [](QWidget *shown, bool holds) {
+        // A row not placed yet would open as a window of its own: showing it
+        // is left to the layout it joins.
+        if (holds && shown->isWindow())
+            return;
+        shown->setVisible(holds);
+    });
+}
+
+void enableWhile(QWidget *widget, std::function<bool()> predicate)
+{
+    auto *dimming = new QGraphicsOpacityEffect(widget);
+    widget->setGraphicsEffect(dimming);
+    new PredicateFollower(widget, std::move(predicate), [dimming](QWidget *enabled, bool holds) {
+        enabled->setEnabled(holds);
+        dimming->setOpacity(holds ? 1.0 : 0.5);
+    });
 }
 
 // MARK: AccentSwitch

@@ -25,6 +25,10 @@ class QPainter;
 // predicate turns true.
 void showWhile(QWidget *widget, std::function<bool()> predicate);
 
+// Enables `widget` exactly while `predicate` holds, as showWhile shows it;
+// while disabled it ignores input and is drawn at half opacity.
+void enableWhile(QWidget *widget, std::function<bool()> predicate);
+
 // The 38 × 22 switch: an accent capsule when on, a knob that slides.
 class AccentSwitch : public QAbstractButton {
     Q_OBJECT

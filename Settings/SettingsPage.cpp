@@ -12,24 +12,6 @@
 
 namespace {
 
-// The hairline between two rows of a card, from 12 points in to the right edge.
-class RowDivider : public QWidget {
-public:
-    explicit RowDivider(QWidget *parent)
-        : QWidget(parent)
-    {
-        setFixedHeight(1);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.fillRect(QRectF(12, 0, width() - 12, 1), SettingsStyle::divider());
-    }
-};
-
 void fillBackground(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();
@@ -39,6 +21,19 @@ void fillBackground(QWidget *widget, const QColor &color)
 }
 
 } // namespace
+
+RowDivider::RowDivider(QWidget *parent)
+    : QWidget(parent)
+{
+    setFixedHeight(1);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void RowDivider::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(QRectF(12, 0, width() - 12, 1), SettingsStyle::divider());
+}
 
 SettingsCard::SettingsCard(QWidget *parent)
     : QWidget(parent)
@@ -132,7 +127,7 @@ SettingsCard *SettingsPage::addCard()
 
 QLabel *SettingsPage::addText(const QString &text)
 {
-    QLabel *label = SettingsText::label(text, 11, QFont::Normal, SettingsText::secondary());
+    QLabel *label = SettingsText::label(text, 12, QFont::Normal, SettingsText::secondary());
     label->setWordWrap(true);
     label->setContentsMargins(6, 0, 6, 0);
     addWidget(label);

@@ -8,6 +8,17 @@ class QLabel;
 class QScrollArea;
 class QVBoxLayout;
 
+// The hairline between two rows of a card, from 12 points in to the right
+// edge.
+class RowDivider : public QWidget {
+    Q_OBJECT
+public:
+    explicit RowDivider(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
 // A card of rows: rounded, filled and stroked; rows touch, the page puts a
 // RowDivider between two of them.
 class SettingsCard : public QWidget {

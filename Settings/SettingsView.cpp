@@ -2,7 +2,10 @@
 
 #include "App/AppModel.h"
 #include "Settings/AboutSettingsPage.h"
+#include "Settings/CalendarSettingsPage.h"
 #include "Settings/GeneralSettingsPage.h"
+#include "Settings/LockScreenSettingsPage.h"
+#include "Settings/NowPlayingSettingsPage.h"
 #include "Settings/SettingsPage.h"
 #include "Settings/SettingsRouter.h"
 #include "Settings/SettingsStyle.h"
@@ -224,10 +227,10 @@ SettingsPage *SettingsView::makePage(SettingsPageID page, AppModel &model, Setti
     case SettingsPageID::focus: return new SettingsPage(page);
     case SettingsPageID::display: return new SettingsPage(page);
     case SettingsPageID::sound: return new SettingsPage(page);
-    case SettingsPageID::nowPlaying: return new SettingsPage(page);
-    case SettingsPageID::calendar: return new SettingsPage(page);
+    case SettingsPageID::nowPlaying: return new NowPlayingSettingsPage(model);
+    case SettingsPageID::calendar: return new CalendarSettingsPage(model);
     case SettingsPageID::timers: return new SettingsPage(page);
-    case SettingsPageID::lockScreen: return new SettingsPage(page);
+    case SettingsPageID::lockScreen: return new LockScreenSettingsPage(model);
     case SettingsPageID::about: return new AboutSettingsPage(model);
     }
     return new SettingsPage(page);
