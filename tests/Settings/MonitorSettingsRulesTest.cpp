@@ -1,0 +1,63 @@
+#include "Platform/Fake/FakePowerSources.h"
+#include "QtPrinters.h"
+#include "Settings/BatterySettingsPage.h"
+#include "Settings/FocusSettingsPage.h"
+#include "Settings/SettingsControls.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BatterySettingsRules, TheCardTakesInputOnlyWithAnInternalBattery)
+{
+    struct Case {
+        const char *name;
+        std::optional<PowerSources::InternalBattery> battery;
+        bool hasBattery;
+    };
+    const Case cases[] = {
+        {"no battery", std::nullopt, false},
+        {"discharging", FakePowerSources::batteryAt(55, false), true},
+        {"charging on the charger", FakePowerSources::batteryAt(20, true, true), true},
+        {"a battery that reports no capacity", PowerSources::InternalBattery{}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePowerSources sources;
+        sources.battery = c.battery;
+        EXPECT_EQ(BatterySettingsPage::hasBattery(sources), c.hasBattery);
+    }
+}
+
+TEST(FocusSettingsRules, TheLineUnderTheCard)
+{
+    struct Case {
+        const char *name;
+        bool hasAccess;
+        std::optional<QString> activeName;
+        std::optional<QString> line; // none: the Full Disk Access warning
+    };
+    const Case cases[] = {
+        {"no access", false, std::nullopt, std::nullopt},
+        {"no access, whatever a stale name says", false, QStringLiteral("Trabalho"), std::nullopt},
+        {"no Focus on", true, std::nullopt, QStringLiteral("Nenhum Foco ativo agora.")},
+        {"a Focus on", true, QStringLiteral("Trabalho"), QStringLiteral("Agora: Trabalho ativado.")},
+        {"a Focus with an empty name", true, QString(), QStringLiteral("Agora:  ativado.")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FocusSettingsPage::statusLine(c.hasAccess, c.activeName), c.line);
+    }
+}
+
+TEST(SliderTexts, SecondsWithOneDecimalAndWholePercents)
+{
+    const std::pair<double, const char *> seconds[] = {{4, "4.0s"}, {1.5, "1.5s"}, {0.5, "0.5s"}, {10, "10.0s"}};
+    for (const auto &[value, text] : seconds)
+        EXPECT_EQ(secondsText(value), QString::fromLatin1(text)) << value;
+    const std::pair<double, const char *> percents[] = {{10, "10%"}, {10.9, "10%"}, {5, "5%"}, {50, "50%"}, {0, "0%"}};
+    for (const auto &[value, text] : percents)
+        EXPECT_EQ(wholePercentText(value), QString::fromLatin1(text)) << value;
+}
+
+} // namespace
