@@ -96,7 +96,7 @@ TEST_F(MonitorSettingsPages, WithoutABatteryTheCardIsDimmedAndTakesNoInput)
     clickSliderEnd(rowTitled<SliderRow>(QStringLiteral("Duração")));
     EXPECT_EQ(preferences.batteryAlerts.value(), before);
     EXPECT_EQ(preferences.batteryDuration.value(), 4);
-    EXPECT_EQ(stored(preferences.batteryAlerts.key()), QJsonValue::Undefined);
+    EXPECT_TRUE(stored(preferences.batteryAlerts.key()).isUndefined());
 }
 
 TEST_F(MonitorSettingsPages, ASettingChangedElsewhereShowsOnTheBatteryPage)
