@@ -31,7 +31,7 @@ QAbstractButton *rowButton(const OnboardingView &view, PermissionKind kind)
     if (!row)
         return nullptr;
     for (QAbstractButton *button : row->findChildren<QAbstractButton *>()) {
-        if (button->isVisible())
+        if (button->isVisibleTo(&view))
             return button;
     }
     return nullptr;
@@ -41,7 +41,7 @@ QAbstractButton *rowButton(const OnboardingView &view, PermissionKind kind)
 bool showsGranted(const OnboardingView &view, PermissionKind kind)
 {
     const auto *granted = view.findChild<QWidget *>(rawValue(kind))->findChild<QWidget *>(QStringLiteral("granted"));
-    return granted->isVisible() && granted->findChildren<QLabel *>().value(0)->text() == QStringLiteral("Permitido");
+    return granted->isVisibleTo(&view) && granted->findChildren<QLabel *>().value(0)->text() == QStringLiteral("Permitido");
 }
 
 // The view shown over a model of fakes; nothing is granted at first.
