@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Alerts/NotchAlert.h"
+#include "Alerts/NotchBanner.h"
 #include "App/AppModel.h"
 #include "Support/Observation.h"
 
@@ -18,6 +19,7 @@ class ExternalAlertListener;
 class FocusMonitor;
 class HUDController;
 class NotchManager;
+class OnboardingView;
 class QMenu;
 
 // Owns the root model and the controllers and monitors, runs the app's
@@ -31,6 +33,8 @@ public:
     static constexpr std::array<int, 9> timerPresets{1, 3, 5, 10, 15, 25, 30, 45, 60};
     static constexpr double micToastDuration = 1.6;
     static constexpr double timerAlertDuration = 6;
+    // After launch, on launches after the onboarding was finished.
+    static constexpr double fullDiskAccessHintDelay = 6;
 
     // `bridgeFiles`: the media bridge the model starts at launch.
     explicit AppDelegate(const Services &services, MediaBridgeProcess::Files bridgeFiles = MediaBridgeProcess::Files::bundled());
@@ -65,6 +69,17 @@ public:
     QMenu *makeMenu();
 
     void openSettings();
+    // Shows the welcome and permissions window, made on first use; later
+    // calls bring the same window forward.
+    void showOnboarding();
+    // None before the first showOnboarding().
+    OnboardingView *onboarding() const { return m_onboarding.get(); }
+    // Once in the life of the user defaults, with app notifications on and
+    // the notification database unreadable: a banner that leads to the
+    // access.
+    void suggestFullDiskAccess();
+    static NotchBanner fullDiskAccessBanner();
+
     // Opens the mixer of the notch whose menu was used, if it still exists.
     void openMixer();
     void startTimer(int minutes);
@@ -96,6 +111,8 @@ private:
     std::unique_ptr<DeviceMonitor> m_deviceMonitor;
     std::unique_ptr<AppNotificationMonitor> m_appNotifications;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
+    std::unique_ptr<OnboardingView> m_onboarding;
+    Delay m_fullDiskAccessHint;
     // Only while the diagnostic channel is armed.
     std::unique_ptr<DebugCommands> m_debugCommands;
     // Context of the menus' connections: they end with the delegate.
