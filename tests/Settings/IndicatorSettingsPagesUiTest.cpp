@@ -1,11 +1,9 @@
-#include "Alerts/HUDBar.h"
 #include "Settings/AccessibilityHint.h"
 #include "Settings/DisplaySettingsPage.h"
 #include "Settings/HUDStylePicker.h"
 #include "Settings/SoundSettingsPage.h"
 #include "SettingsFilePages.h"
 
-#include <QJsonArray>
 #include <QLabel>
 
 namespace {
