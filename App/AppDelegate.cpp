@@ -15,14 +15,15 @@
 #include "Platform/AudioSystem.h"
 #include "Platform/DistributedNotifications.h"
 #include "Platform/UserDefaults.h"
+#include "Settings/SettingsView.h"
 #include "Shared/SystemColors.h"
 #include "Support/Log.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QKeySequence>
 #include <QMenu>
+#include <QScreen>
 
 namespace {
 
@@ -62,6 +63,8 @@ void AppDelegate::applicationDidFinishLaunching()
     m_deviceMonitor = std::make_unique<DeviceMonitor>(m_model);
     m_focus = std::make_unique<FocusMonitor>(m_model);
     m_appNotifications = std::make_unique<AppNotificationMonitor>(m_model, [this] { return m_focus->activeName(); });
+    m_settingsRouter.setNotifications(m_appNotifications.get());
+    m_settingsRouter.setFocus(m_focus.get());
 
     setUpMicMute();
     m_model.timers.onFinish = whileAlive([this] { timerFinished(); });
@@ -149,8 +152,32 @@ void AppDelegate::applicationShouldHandleReopen()
 
 void AppDelegate::openSettings()
 {
-    // FIXME: there is no settings window yet; the request is only logged.
-    qCInfo(lcApp, "Quib: settings requested, but this build has no settings window yet");
+    if (!m_settingsWindow) {
+        m_settingsWindow = std::make_unique<SettingsView>(m_settingsRouter, m_model);
+        m_settingsWindow->setWindowTitle(QStringLiteral("Ajustes do Quib"));
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame(QPoint(), SettingsView::fixedSize);
+            frame.moveCenter(screen->availableGeometry().center());
+            m_settingsWindow->move(frame.topLeft());
+        }
+    }
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+    qCInfo(lcApp, "Quib: settings opened on the page %s", qPrintable(rawValue(m_settingsRouter.page())));
+}
+
+void AppDelegate::openSettings(SettingsPageID page)
+{
+    if (m_settingsRouter.page() != page)
+        m_settingsRouter.setPage(page);
+    openSettings();
+}
+
+void AppDelegate::closeSettings()
+{
+    if (m_settingsWindow)
+        m_settingsWindow->close();
 }
 
 void AppDelegate::openMixer()

@@ -3,6 +3,7 @@
 #include "Alerts/NotchAlert.h"
 #include "Alerts/NotchBanner.h"
 #include "App/AppModel.h"
+#include "Settings/SettingsRouter.h"
 #include "Support/Observation.h"
 
 #include <QObject>
@@ -21,6 +22,7 @@ class HUDController;
 class NotchManager;
 class OnboardingView;
 class QMenu;
+class SettingsView;
 
 // Owns the root model and the controllers and monitors, runs the app's
 // start-up sequence once the event loop is about to start, carries the
@@ -68,6 +70,8 @@ public:
     // is never shown belongs to the caller.
     QMenu *makeMenu();
 
+    // Shows the settings window, created on first use, and brings it to the
+    // front.
     void openSettings();
     // Shows the welcome and permissions window, made on first use; later
     // calls bring the same window forward.
@@ -80,6 +84,14 @@ public:
     void suggestFullDiskAccess();
     static NotchBanner fullDiskAccessBanner();
 
+    // Hides the settings window; it is kept, with its page, for the next
+    // opening.
+    void closeSettings();
+    // Selects `page` (when it is not already selected) and opens the window.
+    void openSettings(SettingsPageID page);
+    SettingsRouter &settingsRouter() { return m_settingsRouter; }
+    // None until the settings were first opened.
+    SettingsView *settingsWindow() const { return m_settingsWindow.get(); }
     // Opens the mixer of the notch whose menu was used, if it still exists.
     void openMixer();
     void startTimer(int minutes);
@@ -103,6 +115,8 @@ private:
 
     AppModel m_model;
     const MediaBridgeProcess::Files m_bridgeFiles;
+    // Outlives every settings window, so the page survives closing it.
+    SettingsRouter m_settingsRouter;
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<BatteryMonitor> m_battery;
@@ -110,6 +124,8 @@ private:
     std::unique_ptr<FocusMonitor> m_focus;
     std::unique_ptr<DeviceMonitor> m_deviceMonitor;
     std::unique_ptr<AppNotificationMonitor> m_appNotifications;
+    // Declared after the models and monitors its pages read, so it goes first.
+    std::unique_ptr<SettingsView> m_settingsWindow;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
     std::unique_ptr<OnboardingView> m_onboarding;
     Delay m_fullDiskAccessHint;

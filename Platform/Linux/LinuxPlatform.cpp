@@ -22,6 +22,7 @@
 #include "Platform/Linux/StreamVolumeRecord.h"
 #include "Platform/Linux/SysfsPowerSources.h"
 #include "Platform/Linux/UPowerPowerSources.h"
+#include "Platform/Linux/XdgLoginItems.h"
 #include "Platform/Linux/X11KeyCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/XcbConnection.h"
@@ -223,6 +224,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<PowerSources> powerSources = makePowerSources();
     GSettingsFocusWriter focusWriter{FocusFiles::directory()};
     BlueZBluetooth bluetooth{QDBusConnection::systemBus()};
+    XdgLoginItems loginItems{XdgLoginItems::entryPath(QStringLiteral("com.brenvask.Quib")), QCoreApplication::applicationFilePath()};
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump
@@ -237,5 +239,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources, d->bluetooth};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources, d->bluetooth, d->loginItems};
 }
