@@ -6,23 +6,30 @@
 #include "Alerts/ExternalAlertListener.h"
 #include "Alerts/FocusMonitor.h"
 #include "Alerts/HUDController.h"
+#include "Alerts/NotificationDatabaseReader.h"
 #include "App/DebugCommands.h"
 #include "LockScreen/LockScreenController.h"
 #include "Notch/MicMutedIcon.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
+#include "Onboarding/OnboardingView.h"
 #include "Platform/AudioSystem.h"
 #include "Platform/DistributedNotifications.h"
+#include "Platform/UserDefaults.h"
 #include "Settings/SettingsView.h"
 #include "Shared/SystemColors.h"
 #include "Support/Log.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QScreen>
 
 namespace {
+
+const QString onboardingDoneKey = QStringLiteral("onboardingDone");
+const QString fullDiskAccessSuggestedKey = QStringLiteral("fullDiskAccessSuggested");
 
 // How long quitting waits for the sound server's answers.
 constexpr std::chrono::milliseconds soundServerWait{2000};
@@ -32,6 +39,7 @@ constexpr std::chrono::milliseconds soundServerWait{2000};
 AppDelegate::AppDelegate(const Services &services, MediaBridgeProcess::Files bridgeFiles)
     : m_model(services)
     , m_bridgeFiles(std::move(bridgeFiles))
+    , m_fullDiskAccessHint(services.scheduler)
 {
 }
 
@@ -66,7 +74,57 @@ void AppDelegate::applicationDidFinishLaunching()
         return alive.lock() ? makeMenu() : nullptr;
     };
     m_model.services().notifications.observeReopen(whileAlive([this] { applicationShouldHandleReopen(); }));
+    QObject::connect(&m_model.permissionNotifications, &PermissionNotifications::quibShowPermissions, &m_menuReceiver, [this] { showOnboarding(); });
     setUpDebugHooks();
+    if (m_model.services().defaults.boolForKey(onboardingDoneKey))
+        m_fullDiskAccessHint.start(fullDiskAccessHintDelay, [this] { suggestFullDiskAccess(); });
+    else
+        showOnboarding();
+}
+
+void AppDelegate::showOnboarding()
+{
+    if (!m_onboarding) {
+        m_onboarding = std::make_unique<OnboardingView>(m_model.permissions, whileAlive([this] {
+            m_model.services().defaults.setObject(onboardingDoneKey, true);
+            m_onboarding->close();
+        }));
+        // The window shows no title; closing it only hides it for the next
+        // call.
+        m_onboarding->setWindowTitle(QString());
+        m_onboarding->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            m_onboarding->move(screen->availableGeometry().center() - m_onboarding->rect().center());
+    }
+    m_onboarding->show();
+    m_onboarding->raise();
+    m_onboarding->activateWindow();
+}
+
+NotchBanner AppDelegate::fullDiskAccessBanner()
+{
+    NotchBanner banner;
+    banner.title = QStringLiteral("Mensagens no notch");
+    banner.body = QStringLiteral("Para ver o WhatsApp e outros apps aqui, dê Acesso Total ao Disco ao Quib · Clique para abrir");
+    banner.symbol = QStringLiteral("message.fill");
+    banner.color = QColor::fromRgbF(0.2f, 0.78f, 0.35f);
+    banner.duration = 14.0;
+    return banner;
+}
+
+void AppDelegate::suggestFullDiskAccess()
+{
+    UserDefaults &defaults = m_model.services().defaults;
+    if (!m_model.preferences.appNotifications.value() || defaults.boolForKey(fullDiskAccessSuggestedKey)
+        || NotificationDatabaseReader::isReadable(AppNotificationMonitor::databasePath()))
+        return;
+    defaults.setObject(fullDiskAccessSuggestedKey, true);
+    NotchBanner banner = fullDiskAccessBanner();
+    banner.action = whileAlive([this] {
+        if (m_appNotifications)
+            m_model.permissions.openSettings(PermissionKind::fullDiskAccess);
+    });
+    m_model.banners.show(banner);
 }
 
 void AppDelegate::applicationWillTerminate()

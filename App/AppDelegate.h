@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Alerts/NotchAlert.h"
+#include "Alerts/NotchBanner.h"
 #include "App/AppModel.h"
 #include "Settings/SettingsRouter.h"
 #include "Support/Observation.h"
@@ -20,6 +21,7 @@ class FocusMonitor;
 class HUDController;
 class LockScreenController;
 class NotchManager;
+class OnboardingView;
 class QMenu;
 class SettingsView;
 
@@ -34,6 +36,8 @@ public:
     static constexpr std::array<int, 9> timerPresets{1, 3, 5, 10, 15, 25, 30, 45, 60};
     static constexpr double micToastDuration = 1.6;
     static constexpr double timerAlertDuration = 6;
+    // After launch, on launches after the onboarding was finished.
+    static constexpr double fullDiskAccessHintDelay = 6;
 
     // `bridgeFiles`: the media bridge the model starts at launch.
     explicit AppDelegate(const Services &services, MediaBridgeProcess::Files bridgeFiles = MediaBridgeProcess::Files::bundled());
@@ -72,6 +76,17 @@ public:
     // Shows the settings window, created on first use, and brings it to the
     // front.
     void openSettings();
+    // Shows the welcome and permissions window, made on first use; later
+    // calls bring the same window forward.
+    void showOnboarding();
+    // None before the first showOnboarding().
+    OnboardingView *onboarding() const { return m_onboarding.get(); }
+    // Once in the life of the user defaults, with app notifications on and
+    // the notification database unreadable: a banner that leads to the
+    // access.
+    void suggestFullDiskAccess();
+    static NotchBanner fullDiskAccessBanner();
+
     // Hides the settings window; it is kept, with its page, for the next
     // opening.
     void closeSettings();
@@ -116,6 +131,8 @@ private:
     // Declared after the models and monitors its pages read, so it goes first.
     std::unique_ptr<SettingsView> m_settingsWindow;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
+    std::unique_ptr<OnboardingView> m_onboarding;
+    Delay m_fullDiskAccessHint;
     // Only while the diagnostic channel is armed.
     std::unique_ptr<DebugCommands> m_debugCommands;
     // Context of the menus' connections: they end with the delegate.

@@ -207,6 +207,7 @@ const Command commands[] = {
      }},
     {QLatin1String("update-check"), [](AppDelegate &d) { d.model().updater.checkNow(); }},
     {QLatin1String("update-background"), [](AppDelegate &d) { d.model().updater.checkInBackground(); }},
+    {QLatin1String("onboarding"), [](AppDelegate &d) { d.showOnboarding(); }},
     {QLatin1String("quit"), [](AppDelegate &d) { d.quit(); }},
     {QLatin1String("demo-timer-cancel"), [](AppDelegate &d) { d.model().timers.cancel(); }},
     {QLatin1String("settings-close"), [](AppDelegate &d) { d.closeSettings(); }},

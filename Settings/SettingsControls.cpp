@@ -164,6 +164,23 @@ void enableWhile(QWidget *widget, std::function<bool()> predicate)
     });
 }
 
+QWidget *symbolView(const QString &name, double size, const QColor &color, double boxWidth, QWidget *parent)
+{
+    return new SymbolView(name, size, color, boxWidth, parent);
+}
+
+QString secondsText(double value)
+{
+    return QString::number(value, 'f', 1) + u's';
+}
+
+QString wholePercentText(double value)
+{
+    // Truncated, as a conversion to a whole number does; a value that is not
+    // finite reads 0%.
+    return QString::number(std::isfinite(value) ? qint64(std::trunc(value)) : 0) + u'%';
+}
+
 // MARK: AccentSwitch
 
 AccentSwitch::AccentSwitch(QWidget *parent)

@@ -29,6 +29,15 @@ void showWhile(QWidget *widget, std::function<bool()> predicate);
 // while disabled it ignores input and is drawn at half opacity.
 void enableWhile(QWidget *widget, std::function<bool()> predicate);
 
+// The symbol `name` at `size` points in `color`, centred in a box `boxWidth`
+// wide, as the rows draw their icons.
+QWidget *symbolView(const QString &name, double size, const QColor &color, double boxWidth, QWidget *parent = nullptr);
+
+// The value texts of the sliders: "%.1fs" (4 reads 4.0s) and the whole
+// percent, fraction dropped (10.9 reads 10%).
+QString secondsText(double value);
+QString wholePercentText(double value);
+
 // The 38 × 22 switch: an accent capsule when on, a knob that slides.
 class AccentSwitch : public QAbstractButton {
     Q_OBJECT

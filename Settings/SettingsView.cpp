@@ -2,10 +2,15 @@
 
 #include "App/AppModel.h"
 #include "Settings/AboutSettingsPage.h"
+#include "Settings/BatterySettingsPage.h"
 #include "Settings/CalendarSettingsPage.h"
+#include "Settings/ConnectivitySettingsPage.h"
+#include "Settings/DisplaySettingsPage.h"
+#include "Settings/FocusSettingsPage.h"
 #include "Settings/GeneralSettingsPage.h"
 #include "Settings/LockScreenSettingsPage.h"
 #include "Settings/NowPlayingSettingsPage.h"
+#include "Settings/SoundSettingsPage.h"
 #include "Settings/SettingsPage.h"
 #include "Settings/SettingsRouter.h"
 #include "Settings/SettingsStyle.h"
@@ -222,11 +227,11 @@ SettingsPage *SettingsView::makePage(SettingsPageID page, AppModel &model, Setti
     case SettingsPageID::general: return new GeneralSettingsPage(model);
     case SettingsPageID::notifications: return new SettingsPage(page);
     case SettingsPageID::messages: return new SettingsPage(page);
-    case SettingsPageID::battery: return new SettingsPage(page);
-    case SettingsPageID::connectivity: return new SettingsPage(page);
-    case SettingsPageID::focus: return new SettingsPage(page);
-    case SettingsPageID::display: return new SettingsPage(page);
-    case SettingsPageID::sound: return new SettingsPage(page);
+    case SettingsPageID::battery: return new BatterySettingsPage(model);
+    case SettingsPageID::connectivity: return new ConnectivitySettingsPage(model);
+    case SettingsPageID::focus: return new FocusSettingsPage(model, router.focus());
+    case SettingsPageID::display: return new DisplaySettingsPage(model);
+    case SettingsPageID::sound: return new SoundSettingsPage(model);
     case SettingsPageID::nowPlaying: return new NowPlayingSettingsPage(model);
     case SettingsPageID::calendar: return new CalendarSettingsPage(model);
     case SettingsPageID::timers: return new SettingsPage(page);

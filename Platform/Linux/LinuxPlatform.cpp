@@ -56,6 +56,7 @@ public:
     // reported once when the platform was built.
     std::optional<Grab> grabAnyModifiers(Qt::Key, Decision, PressHandler) override { return std::nullopt; }
     void release(Grab) override {}
+    bool canGrabAnyModifiers(Qt::Key) override { return false; }
 };
 
 // The keys are answered on a connection of their own, so that a busy main
@@ -138,6 +139,9 @@ public:
         if (m_delegate)
             m_delegate->locationFailed(QStringLiteral("no location service"));
     }
+    // Nothing can grant it: the status stays restricted.
+    void requestAuthorization() override {}
+    void observeAuthorization(std::function<void(AuthorizationStatus)>) override {}
 
 private:
     Delegate *m_delegate = nullptr;
@@ -146,8 +150,14 @@ private:
 std::unique_ptr<LocationProvider> makeLocationProvider()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
-    if (GeoClueLocationProvider::isAvailable(bus))
-        return std::make_unique<GeoClueLocationProvider>(bus, QStringLiteral("com.brenvask.Quib"));
+    if (GeoClueLocationProvider::isAvailable(bus)) {
+        auto provider = std::make_unique<GeoClueLocationProvider>(bus, QStringLiteral("com.brenvask.Quib"));
+        // GeoClue remembers no answer that could be read: ask at once, so the
+        // weather and the permissions learn it as they would from a system
+        // that remembers.
+        provider->requestAuthorization();
+        return provider;
+    }
     qCWarning(lcPlatform, "Quib: no GeoClue2 on the system bus; the weather has no location");
     return std::make_unique<InertLocationProvider>();
 }

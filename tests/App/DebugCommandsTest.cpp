@@ -4,6 +4,7 @@
 #include "Notch/NotchManager.h"
 #include "Notch/NotchViewModel.h"
 #include "Notch/NotchWindowController.h"
+#include "Onboarding/OnboardingView.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "QtPrinters.h"
 #include "Wait.h"
@@ -414,6 +415,16 @@ TEST_F(DebugCommandsTest, MixerOpensOnEveryNotchStaysOpenAndCloses)
     send(QStringLiteral("demo-mixer-menu"));
     EXPECT_EQ(eachNotch([](NotchViewModel &n) { return n.isMixerOpen(); }), bothOn);
     EXPECT_EQ(eachNotch([](NotchViewModel &n) { return n.isMixerPinned(); }), bothOn) << "as the menu item opens it";
+}
+
+TEST_F(DebugCommandsTest, OnboardingShowsTheWelcomeWindowAgain)
+{
+    platform.defaults.setObject(QStringLiteral("onboardingDone"), true);
+    launch();
+    EXPECT_FALSE(delegate->onboarding());
+    send(QStringLiteral("onboarding"));
+    ASSERT_TRUE(delegate->onboarding());
+    EXPECT_TRUE(delegate->onboarding()->isVisible());
 }
 
 TEST_F(DebugCommandsTest, TimerStartsForFiveMinutesAndCancels)
