@@ -132,7 +132,7 @@ SettingsCard *SettingsPage::addCard()
 
 QLabel *SettingsPage::addText(const QString &text)
 {
-    QLabel *label = SettingsText::label(text, 11, QFont::Normal, SettingsText::secondary());
+    QLabel *label = SettingsText::label(text, 12, QFont::Normal, SettingsText::secondary());
     label->setWordWrap(true);
     label->setContentsMargins(6, 0, 6, 0);
     addWidget(label);
