@@ -237,6 +237,11 @@ void FocusMonitor::announceChange(bool on, const std::optional<QString> &symbol)
     m_model.alerts.show(alert, m_model.preferences.focusDuration.value());
 }
 
+void FocusMonitor::openFullDiskAccessSettings()
+{
+    m_model.permissions.openSettings(PermissionKind::fullDiskAccess);
+}
+
 void FocusMonitor::debugCheck(const QString &path)
 {
     m_runner([access = hasAccess(), folder = m_folder, path] {

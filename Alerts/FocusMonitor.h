@@ -68,6 +68,9 @@ public:
     // Shows the Focus alert strip: "On" with `symbol` (else "moon.fill"), or
     // "Off".
     void announceChange(bool on, const std::optional<QString> &symbol);
+    // Opens the settings where the permission to read the Focus files is
+    // given (the Focus settings page's button).
+    void openFullDiskAccessSettings();
     // Writes one diagnostic line to `path` (off the main thread): access,
     // whether "Assertions.json" parses, the active mode.
     void debugCheck(const QString &path = debugFilePath);

@@ -52,10 +52,16 @@ NotificationDatabaseReader::~NotificationDatabaseReader()
     close();
 }
 
+bool NotificationDatabaseReader::isReadable(const QString &path)
+{
+    const QFileInfo file(path);
+    return file.isFile() && file.isReadable();
+}
+
 bool NotificationDatabaseReader::open(const QString &path)
 {
     close();
-    if (!QFileInfo(path).isReadable())
+    if (!isReadable(path))
         return false;
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {

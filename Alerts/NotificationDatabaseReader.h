@@ -29,6 +29,10 @@ public:
     NotificationDatabaseReader(const NotificationDatabaseReader &) = delete;
     NotificationDatabaseReader &operator=(const NotificationDatabaseReader &) = delete;
 
+    // Whether the database file at `path` can be read: the one test of
+    // access to the notifications.
+    static bool isReadable(const QString &path);
+
     // Opens `path` read-only and moves the cursor to the newest record, so
     // records delivered while the connection was closed are never read.
     // False when the file cannot be opened or its newest record read.

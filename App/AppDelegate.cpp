@@ -6,20 +6,29 @@
 #include "Alerts/ExternalAlertListener.h"
 #include "Alerts/FocusMonitor.h"
 #include "Alerts/HUDController.h"
+#include "Alerts/NotificationDatabaseReader.h"
 #include "App/DebugCommands.h"
 #include "Notch/MicMutedIcon.h"
 #include "Notch/NotchManager.h"
 #include "Notch/NotchWindowController.h"
+#include "Onboarding/OnboardingView.h"
 #include "Platform/AudioSystem.h"
 #include "Platform/DistributedNotifications.h"
+#include "Platform/UserDefaults.h"
+#include "Settings/SettingsView.h"
 #include "Shared/SystemColors.h"
 #include "Support/Log.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
+#include <QScreen>
 
 namespace {
+
+const QString onboardingDoneKey = QStringLiteral("onboardingDone");
+const QString fullDiskAccessSuggestedKey = QStringLiteral("fullDiskAccessSuggested");
 
 // How long quitting waits for the sound server's answers.
 constexpr std::chrono::milliseconds soundServerWait{2000};
@@ -29,6 +38,7 @@ constexpr std::chrono::milliseconds soundServerWait{2000};
 AppDelegate::AppDelegate(const Services &services, MediaBridgeProcess::Files bridgeFiles)
     : m_model(services)
     , m_bridgeFiles(std::move(bridgeFiles))
+    , m_fullDiskAccessHint(services.scheduler)
 {
 }
 
@@ -53,6 +63,8 @@ void AppDelegate::applicationDidFinishLaunching()
     m_deviceMonitor = std::make_unique<DeviceMonitor>(m_model);
     m_focus = std::make_unique<FocusMonitor>(m_model);
     m_appNotifications = std::make_unique<AppNotificationMonitor>(m_model, [this] { return m_focus->activeName(); });
+    m_settingsRouter.setNotifications(m_appNotifications.get());
+    m_settingsRouter.setFocus(m_focus.get());
 
     setUpMicMute();
     m_model.timers.onFinish = whileAlive([this] { timerFinished(); });
@@ -60,7 +72,57 @@ void AppDelegate::applicationDidFinishLaunching()
         return alive.lock() ? makeMenu() : nullptr;
     };
     m_model.services().notifications.observeReopen(whileAlive([this] { applicationShouldHandleReopen(); }));
+    QObject::connect(&m_model.permissionNotifications, &PermissionNotifications::quibShowPermissions, &m_menuReceiver, [this] { showOnboarding(); });
     setUpDebugHooks();
+    if (m_model.services().defaults.boolForKey(onboardingDoneKey))
+        m_fullDiskAccessHint.start(fullDiskAccessHintDelay, [this] { suggestFullDiskAccess(); });
+    else
+        showOnboarding();
+}
+
+void AppDelegate::showOnboarding()
+{
+    if (!m_onboarding) {
+        m_onboarding = std::make_unique<OnboardingView>(m_model.permissions, whileAlive([this] {
+            m_model.services().defaults.setObject(onboardingDoneKey, true);
+            m_onboarding->close();
+        }));
+        // The window shows no title; closing it only hides it for the next
+        // call.
+        m_onboarding->setWindowTitle(QString());
+        m_onboarding->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            m_onboarding->move(screen->availableGeometry().center() - m_onboarding->rect().center());
+    }
+    m_onboarding->show();
+    m_onboarding->raise();
+    m_onboarding->activateWindow();
+}
+
+NotchBanner AppDelegate::fullDiskAccessBanner()
+{
+    NotchBanner banner;
+    banner.title = QStringLiteral("Mensagens no notch");
+    banner.body = QStringLiteral("Para ver o WhatsApp e outros apps aqui, dê Acesso Total ao Disco ao Quib · Clique para abrir");
+    banner.symbol = QStringLiteral("message.fill");
+    banner.color = QColor::fromRgbF(0.2f, 0.78f, 0.35f);
+    banner.duration = 14.0;
+    return banner;
+}
+
+void AppDelegate::suggestFullDiskAccess()
+{
+    UserDefaults &defaults = m_model.services().defaults;
+    if (!m_model.preferences.appNotifications.value() || defaults.boolForKey(fullDiskAccessSuggestedKey)
+        || NotificationDatabaseReader::isReadable(AppNotificationMonitor::databasePath()))
+        return;
+    defaults.setObject(fullDiskAccessSuggestedKey, true);
+    NotchBanner banner = fullDiskAccessBanner();
+    banner.action = whileAlive([this] {
+        if (m_appNotifications)
+            m_model.permissions.openSettings(PermissionKind::fullDiskAccess);
+    });
+    m_model.banners.show(banner);
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -90,8 +152,32 @@ void AppDelegate::applicationShouldHandleReopen()
 
 void AppDelegate::openSettings()
 {
-    // FIXME: there is no settings window yet; the request is only logged.
-    qCInfo(lcApp, "Quib: settings requested, but this build has no settings window yet");
+    if (!m_settingsWindow) {
+        m_settingsWindow = std::make_unique<SettingsView>(m_settingsRouter, m_model);
+        m_settingsWindow->setWindowTitle(QStringLiteral("Ajustes do Quib"));
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame(QPoint(), SettingsView::fixedSize);
+            frame.moveCenter(screen->availableGeometry().center());
+            m_settingsWindow->move(frame.topLeft());
+        }
+    }
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+    qCInfo(lcApp, "Quib: settings opened on the page %s", qPrintable(rawValue(m_settingsRouter.page())));
+}
+
+void AppDelegate::openSettings(SettingsPageID page)
+{
+    if (m_settingsRouter.page() != page)
+        m_settingsRouter.setPage(page);
+    openSettings();
+}
+
+void AppDelegate::closeSettings()
+{
+    if (m_settingsWindow)
+        m_settingsWindow->close();
 }
 
 void AppDelegate::openMixer()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "Alerts/NotchAlert.h"
+#include "Alerts/NotchBanner.h"
 #include "App/AppModel.h"
+#include "Settings/SettingsRouter.h"
 #include "Support/Observation.h"
 
 #include <QObject>
@@ -18,7 +20,9 @@ class ExternalAlertListener;
 class FocusMonitor;
 class HUDController;
 class NotchManager;
+class OnboardingView;
 class QMenu;
+class SettingsView;
 
 // Owns the root model and the controllers and monitors, runs the app's
 // start-up sequence once the event loop is about to start, carries the
@@ -31,6 +35,8 @@ public:
     static constexpr std::array<int, 9> timerPresets{1, 3, 5, 10, 15, 25, 30, 45, 60};
     static constexpr double micToastDuration = 1.6;
     static constexpr double timerAlertDuration = 6;
+    // After launch, on launches after the onboarding was finished.
+    static constexpr double fullDiskAccessHintDelay = 6;
 
     // `bridgeFiles`: the media bridge the model starts at launch.
     explicit AppDelegate(const Services &services, MediaBridgeProcess::Files bridgeFiles = MediaBridgeProcess::Files::bundled());
@@ -64,7 +70,28 @@ public:
     // is never shown belongs to the caller.
     QMenu *makeMenu();
 
+    // Shows the settings window, created on first use, and brings it to the
+    // front.
     void openSettings();
+    // Shows the welcome and permissions window, made on first use; later
+    // calls bring the same window forward.
+    void showOnboarding();
+    // None before the first showOnboarding().
+    OnboardingView *onboarding() const { return m_onboarding.get(); }
+    // Once in the life of the user defaults, with app notifications on and
+    // the notification database unreadable: a banner that leads to the
+    // access.
+    void suggestFullDiskAccess();
+    static NotchBanner fullDiskAccessBanner();
+
+    // Hides the settings window; it is kept, with its page, for the next
+    // opening.
+    void closeSettings();
+    // Selects `page` (when it is not already selected) and opens the window.
+    void openSettings(SettingsPageID page);
+    SettingsRouter &settingsRouter() { return m_settingsRouter; }
+    // None until the settings were first opened.
+    SettingsView *settingsWindow() const { return m_settingsWindow.get(); }
     // Opens the mixer of the notch whose menu was used, if it still exists.
     void openMixer();
     void startTimer(int minutes);
@@ -88,6 +115,8 @@ private:
 
     AppModel m_model;
     const MediaBridgeProcess::Files m_bridgeFiles;
+    // Outlives every settings window, so the page survives closing it.
+    SettingsRouter m_settingsRouter;
     std::unique_ptr<NotchManager> m_notchManager;
     std::unique_ptr<HUDController> m_hud;
     std::unique_ptr<BatteryMonitor> m_battery;
@@ -95,7 +124,11 @@ private:
     std::unique_ptr<FocusMonitor> m_focus;
     std::unique_ptr<DeviceMonitor> m_deviceMonitor;
     std::unique_ptr<AppNotificationMonitor> m_appNotifications;
+    // Declared after the models and monitors its pages read, so it goes first.
+    std::unique_ptr<SettingsView> m_settingsWindow;
     std::unique_ptr<ObservationLoop> m_micPreferenceLoop;
+    std::unique_ptr<OnboardingView> m_onboarding;
+    Delay m_fullDiskAccessHint;
     // Only while the diagnostic channel is armed.
     std::unique_ptr<DebugCommands> m_debugCommands;
     // Context of the menus' connections: they end with the delegate.

@@ -1,5 +1,7 @@
 #include "App/AppModel.h"
 
+#include "Alerts/AppNotificationMonitor.h"
+
 #include <QCoreApplication>
 
 const AppModel::PeekSong AppModel::demoPeekSong{QStringLiteral("Uma Canção de Demonstração com um Título Bem Comprido"),
@@ -10,6 +12,7 @@ AppModel::AppModel(const Services &services)
     , nowPlaying(services.scheduler, services.workspace, services.windowServer)
     , weather(services.scheduler, services.location)
     , lyrics(LyricsModel::publicServiceUrl)
+    , permissions(services, permissionNotifications, banners, AppNotificationMonitor::databasePath())
     , alerts(services.scheduler)
     , timers(services.scheduler)
     , banners(services.scheduler, services.workspace)

@@ -14,6 +14,7 @@
 #include "Calendar/WeatherModel.h"
 #include "NowPlaying/LyricsModel.h"
 #include "NowPlaying/NowPlayingModel.h"
+#include "Onboarding/PermissionsModel.h"
 #include "Platform/Services.h"
 #include "Shared/PermissionNotifications.h"
 #include "Shared/Sounds.h"
@@ -97,6 +98,7 @@ public:
 
     // "QuibPermissionsChanged" and "QuibShowPermissions".
     PermissionNotifications permissionNotifications;
+    PermissionsModel permissions;
     NotchAlertCenter alerts;
     TimerModel timers;
     BannerCenter banners;

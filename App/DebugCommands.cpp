@@ -178,9 +178,15 @@ const Command commands[] = {
      }},
     {QLatin1String("update-check"), [](AppDelegate &d) { d.model().updater.checkNow(); }},
     {QLatin1String("update-background"), [](AppDelegate &d) { d.model().updater.checkInBackground(); }},
+    {QLatin1String("onboarding"), [](AppDelegate &d) { d.showOnboarding(); }},
     {QLatin1String("quit"), [](AppDelegate &d) { d.quit(); }},
     {QLatin1String("demo-timer-cancel"), [](AppDelegate &d) { d.model().timers.cancel(); }},
+    {QLatin1String("settings-close"), [](AppDelegate &d) { d.closeSettings(); }},
 };
+
+// "settings:" followed by a page's raw value selects that page and opens the
+// settings.
+const QLatin1String settingsPrefix("settings:");
 
 } // namespace
 
@@ -191,6 +197,11 @@ DebugCommands::DebugCommands(AppDelegate &delegate)
 
 void DebugCommands::run(const QString &word)
 {
+    if (word.startsWith(settingsPrefix)) {
+        if (const auto page = fromRawValue<SettingsPageID>(word.mid(settingsPrefix.size())))
+            m_delegate.openSettings(*page);
+        return;
+    }
     for (const Command &command : commands) {
         if (word == command.word) {
             command.run(m_delegate);

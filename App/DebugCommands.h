@@ -19,7 +19,8 @@ public:
     explicit DebugCommands(AppDelegate &delegate);
 
     // Runs the command that `word` names, matched exactly and with its case;
-    // any other word does nothing.
+    // any other word does nothing. "settings:" followed by a page's raw value
+    // opens the settings on that page.
     void run(const QString &word);
 
 private:

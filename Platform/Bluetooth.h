@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // Whether this process may talk to the Bluetooth devices.
 enum class BluetoothAuthorization { notDetermined, restricted, denied, allowedAlways };
 
@@ -27,6 +29,10 @@ public:
     virtual ~Bluetooth() = default;
 
     virtual BluetoothAuthorization authorization() const = 0;
+    // Asks the service afresh whether Bluetooth can be used; `updated` runs
+    // on the main thread once it has answered (authorization() tells the
+    // answer), never before this call returns.
+    virtual void requestAuthorization(std::function<void()> updated) = 0;
     // Known audio devices, connected or not, in a stable order.
     virtual QList<BluetoothDevice> audioDevices() const = 0;
 };

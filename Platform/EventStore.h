@@ -52,6 +52,12 @@ public:
     virtual ~EventStore() = default;
 
     virtual AuthorizationStatus authorizationStatus() const = 0;
+    // Asks for access to the events. `done` runs on the main thread once the
+    // store has answered, whatever the answer (authorizationStatus() tells
+    // it); never before this call returns.
+    virtual void requestFullAccess(std::function<void()> done) = 0;
+    // Where the calendars are kept, as the user would look for them.
+    virtual QString location() const = 0;
     // Reads the calendars and the events of those not in
     // `leftOutCalendarIdentifiers` (none when every calendar is left out),
     // without holding the main thread, and calls `done` with them on the main

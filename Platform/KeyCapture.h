@@ -62,6 +62,10 @@ public:
     // and presses not yet handled never reach its handler. Unknown grabs are
     // ignored.
     virtual void release(Grab grab) = 0;
+    // Whether `key` can be taken with any modifiers: this app holds it that
+    // way, or no other program holds it with any modifiers. Asks the display
+    // when this app does not hold it, leaving nothing taken.
+    virtual bool canGrabAnyModifiers(Qt::Key key) = 0;
 };
 
 // "Ctrl+Alt+M", for log lines.

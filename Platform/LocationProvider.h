@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // The computer's approximate location. Requests are answered through the
 // delegate, on the main thread.
 class LocationProvider {
@@ -32,6 +34,11 @@ public:
     virtual void setDelegate(Delegate *delegate) = 0;
     virtual void setDesiredAccuracy(double meters) = 0;
     virtual AuthorizationStatus authorizationStatus() const = 0;
+    // Asks for access to the location; the answer is an authorisation change.
+    virtual void requestAuthorization() = 0;
+    // Calls `handler` on the main thread after every authorisation change,
+    // besides the delegate. The observation lasts as long as this object.
+    virtual void observeAuthorization(std::function<void(AuthorizationStatus)> handler) = 0;
     // Asks for one location; the answer is one delegate call.
     virtual void requestLocation() = 0;
 };

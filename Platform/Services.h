@@ -8,6 +8,7 @@ class DistributedNotifications;
 class EventStore;
 class KeyCapture;
 class LocationProvider;
+class LoginItems;
 class Pointer;
 class PowerSources;
 class Scheduler;
@@ -38,4 +39,5 @@ struct Services {
     UpdateFramework &updates;
     PowerSources &powerSources;
     Bluetooth &bluetooth;
+    LoginItems &loginItems;
 };

@@ -16,6 +16,7 @@ namespace {
 const QHash<QString, QString> &table()
 {
     static const QHash<QString, QString> names{
+        {QStringLiteral("accessibility"), QStringLiteral("universal-access")},
         {QStringLiteral("airpods"), QStringLiteral("earbuds")},
         {QStringLiteral("airpodsmax"), QStringLiteral("headphones")},
         {QStringLiteral("airpodspro"), QStringLiteral("earbuds")},

@@ -12,6 +12,14 @@
 
 class QObject;
 
+// A panel of the desktop's settings.
+enum class SettingsPanel {
+    location,
+    bluetooth,
+    // Where the desktop's own use of shortcut and media keys is set.
+    keyboardShortcuts,
+};
+
 // Running applications and installed applications. An application's bundle
 // identifier is its desktop-entry id ("org.gnome.Terminal", "spotify"); its
 // URL is the path of its desktop entry.
@@ -39,6 +47,9 @@ public:
     virtual bool canOpen(const QUrl &url) const = 0;
     // Opens a link in the application registered for it, or the browser.
     virtual void open(const QUrl &url) = 0;
+    // Starts the desktop's settings at `panel`, without waiting for it; false
+    // when this desktop has no such panel or it could not be started.
+    virtual bool openSettingsPanel(SettingsPanel panel) = 0;
     // Calls `handler` on the main thread each time the computer wakes from
     // sleep. The observation lasts as long as this object.
     virtual void observeWake(std::function<void()> handler) = 0;

@@ -1,8 +1,9 @@
 #include "Settings/ActionRow.h"
 
-#include "Settings/MonitorPageParts.h"
+#include "Settings/SettingsStyle.h"
 #include "Settings/SettingsText.h"
 #include "Shared/SystemColors.h"
+#include "Shared/Typography.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,7 +13,7 @@
 
 namespace {
 
-// The status line's green dot, 6 × 6 points.
+// The 6-point green dot before a status.
 class StatusDot : public QWidget {
 public:
     explicit StatusDot(QWidget *parent)
@@ -34,15 +35,14 @@ protected:
 
 } // namespace
 
-ActionRow::ActionRow(const QString &title, std::function<ActionRowContent()> content, std::function<void()> action, QWidget *parent)
+ActionRow::ActionRow(std::function<ActionRowContent()> content, std::function<void()> action, QWidget *parent)
     : QWidget(parent)
-    , m_title(title)
-    , m_button(smallPushButton(QString(), this))
+    , m_title(SettingsText::label(QString(), 13, QFont::Normal, SettingsText::primary(), this))
     , m_statusLine(new QWidget(this))
     , m_status(SettingsText::label(QString(), 11, QFont::Normal, SettingsText::secondary(), m_statusLine))
+    , m_button(new QPushButton(this))
 {
-    // At least 40 points of row with 4 more above and below.
-    setMinimumHeight(48);
+    setMinimumHeight(40 + 2 * 4);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(12, 4, 12, 4);
     row->setSpacing(8);
@@ -50,10 +50,8 @@ ActionRow::ActionRow(const QString &title, std::function<ActionRowContent()> con
     auto *texts = new QVBoxLayout;
     texts->setContentsMargins(0, 0, 0, 0);
     texts->setSpacing(1);
-    QLabel *titleLabel = SettingsText::label(title, 13, QFont::Normal, SettingsText::primary(), this);
-    // A long title wraps rather than pushing the button out of the card.
-    titleLabel->setWordWrap(true);
-    texts->addWidget(titleLabel);
+    texts->addWidget(m_title);
+    m_title->setWordWrap(true);
     auto *statusRow = new QHBoxLayout(m_statusLine);
     statusRow->setContentsMargins(0, 0, 0, 0);
     statusRow->setSpacing(4);
@@ -61,8 +59,15 @@ ActionRow::ActionRow(const QString &title, std::function<ActionRowContent()> con
     statusRow->addWidget(m_status, 1, Qt::AlignVCenter);
     texts->addWidget(m_statusLine);
     row->addLayout(texts, 1);
-    row->setAlignment(texts, Qt::AlignVCenter);
 
+    // A small push button, dark like the rest of the window.
+    m_button->setFont(Typography::systemFont(11));
+    m_button->setCursor(Qt::PointingHandCursor);
+    m_button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_button->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: rgba(255,255,255,28); border: 1px solid rgba(255,255,255,30);"
+                                           " border-radius: 5px; padding: 2px 9px; }"
+                                           "QPushButton:pressed { background: rgba(255,255,255,56); }")
+                                .arg(SettingsText::primary().name(QColor::HexArgb)));
     row->addWidget(m_button, 0, Qt::AlignVCenter);
     connect(m_button, &QPushButton::clicked, this, [action = std::move(action)] { action(); });
 
@@ -71,15 +76,11 @@ ActionRow::ActionRow(const QString &title, std::function<ActionRowContent()> con
     m_follow = m_content.addNotifier([this] { apply(); });
 }
 
-ActionRow::ActionRow(const QString &title, std::optional<QString> status, const QString &button, std::function<void()> action, QWidget *parent)
-    : ActionRow(title, [content = ActionRowContent{std::move(status), button}] { return content; }, std::move(action), parent)
-{
-}
-
 void ActionRow::apply()
 {
     const ActionRowContent content = m_content.value();
-    m_button->setText(content.button);
+    m_title->setText(content.title);
     m_status->setText(content.status.value_or(QString()));
     m_statusLine->setVisible(content.status.has_value());
+    m_button->setText(content.button);
 }

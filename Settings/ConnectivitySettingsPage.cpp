@@ -4,6 +4,8 @@
 #include "Settings/MonitorPageParts.h"
 #include "Settings/SettingsControls.h"
 
+#include <QLabel>
+
 ConnectivitySettingsPage::ConnectivitySettingsPage(AppModel &model, QWidget *parent)
     : SettingsPage(SettingsPageID::connectivity, parent)
 {

@@ -34,6 +34,8 @@ FocusSettingsPage::FocusSettingsPage(AppModel &model, FocusMonitor *focus, QWidg
     showWhile(m_status, [this] { return m_line.value().has_value(); });
 
     std::function<void()> openSettings;
+    if (focus)
+        openSettings = [focus] { focus->openFullDiskAccessSettings(); };
     m_warning = new FullDiskAccessWarning(warningExplanation(), std::move(openSettings));
     addWidget(m_warning);
     showWhile(m_warning, [this] { return !m_line.value().has_value(); });

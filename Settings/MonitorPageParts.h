@@ -40,6 +40,7 @@ LowBatteryRows lowBatteryRows(Setting<bool> &warn, Setting<double> &threshold, S
 // (its contents margins: a layout set on it keeps margins of 0)
 // over a rounded rectangle (radius 12) of yellow at 8% opacity.
 class WarningBox : public QWidget {
+    Q_OBJECT
 public:
     explicit WarningBox(QWidget *parent = nullptr);
 

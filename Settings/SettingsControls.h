@@ -98,6 +98,14 @@ struct ToggleRowOptions {
     std::function<void()> preview;
 };
 
+// The options of a row whose only extra is a hint.
+inline ToggleRowOptions withHint(QString hint)
+{
+    ToggleRowOptions options;
+    options.hint = std::move(hint);
+    return options;
+}
+
 // A labelled switch, with an optional icon, hint and "Ouvir" preview button.
 class ToggleRow : public QWidget {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "Platform/EventStore.h"
 
+#include <utility>
 #include <vector>
 
 // Calendars and events held in memory. load() filters by calendar and
@@ -16,6 +17,9 @@ public:
     };
 
     AuthorizationStatus authorizationStatus() const override { return status; }
+    // Held until the test answers with answerAccessRequests().
+    void requestFullAccess(std::function<void()> done) override { m_accessRequests.push_back(std::move(done)); }
+    QString location() const override { return folder; }
     void load(const QDateTime &start, const QDateTime &end, const QSet<QString> &leftOutCalendarIdentifiers, std::function<void(Snapshot)> done) override
     {
         Snapshot snapshot{calendarList, {}};
@@ -43,11 +47,23 @@ public:
             handler();
     }
 
+    // Answers every access request so far with `newStatus`, as the user would.
+    void answerAccessRequests(AuthorizationStatus newStatus)
+    {
+        status = newStatus;
+        const auto requests = std::exchange(m_accessRequests, {});
+        for (const auto &done : requests)
+            done();
+    }
+    int pendingAccessRequests() const { return int(m_accessRequests.size()); }
+
     AuthorizationStatus status = AuthorizationStatus::fullAccess;
+    QString folder = QStringLiteral("/calendars");
     QList<Calendar> calendarList;
     QList<Event> eventList;
     QList<Query> queries;
 
 private:
     std::vector<std::function<void()>> m_handlers;
+    std::vector<std::function<void()>> m_accessRequests;
 };

@@ -27,6 +27,10 @@ public:
         return add(key, std::nullopt, std::move(decision), std::move(handler));
     }
     void release(Grab grab) override { m_grabs.remove(grab); }
+    bool canGrabAnyModifiers(Qt::Key key) override
+    {
+        return isTaken(key) || std::none_of(heldElsewhere.cbegin(), heldElsewhere.cend(), [key](const KeyCombination &held) { return held.key == key; });
+    }
 
     // None when no grab holds the combination (the press went elsewhere). A
     // grab of the exact modifiers goes before one of any modifiers.

@@ -8,6 +8,7 @@
 #include "Platform/Fake/FakeEventStore.h"
 #include "Platform/Fake/FakeKeyCapture.h"
 #include "Platform/Fake/FakeLocationProvider.h"
+#include "Platform/Fake/FakeLoginItems.h"
 #include "Platform/Fake/FakePointer.h"
 #include "Platform/Fake/FakePowerSources.h"
 #include "Platform/Fake/FakeScreens.h"
@@ -38,10 +39,11 @@ struct FakePlatform {
     FakeUpdateFramework updates;
     FakePowerSources powerSources;
     FakeBluetooth bluetooth;
+    FakeLoginItems loginItems;
 
     Services services()
     {
         return Services{scheduler, defaults, notifications, workspace, soundPlayer, audio, keyCapture, windowServer, screens,
-                        eventStore, location, credentials, pointer, backlights, updates, powerSources, bluetooth};
+                        eventStore, location, credentials, pointer, backlights, updates, powerSources, bluetooth, loginItems};
     }
 };

@@ -63,6 +63,13 @@ public:
     void openApplication(const QString &url) override { opened.append(url); }
     bool canOpen(const QUrl &url) const override { return openableSchemes.contains(url.scheme().toLower()); }
     void open(const QUrl &url) override { openedLinks.append(url); }
+    bool openSettingsPanel(SettingsPanel panel) override
+    {
+        if (!settingsPanels.contains(panel))
+            return false;
+        openedSettingsPanels.append(panel);
+        return true;
+    }
     void observeWake(std::function<void()> handler) override { m_wakeHandlers.push_back(std::move(handler)); }
 
     // As if the computer had just woken from sleep.
@@ -94,6 +101,9 @@ public:
     // Schemes that an installed application opens ("zoommtg", "msteams").
     QStringList openableSchemes;
     QList<QUrl> openedLinks;
+    // The panels this desktop's settings have, and those opened.
+    QList<SettingsPanel> settingsPanels;
+    QList<SettingsPanel> openedSettingsPanels;
 
 private:
     std::vector<std::function<void()>> m_wakeHandlers;

@@ -8,6 +8,7 @@
 #include <QDBusPendingCallWatcher>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,6 +17,7 @@ const QString objectManager = QStringLiteral("org.freedesktop.DBus.ObjectManager
 const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString deviceInterface = QStringLiteral("org.bluez.Device1");
 const QString batteryInterface = QStringLiteral("org.bluez.Battery1");
+const QString adapterInterface = QStringLiteral("org.bluez.Adapter1");
 
 // The major device class "Audio/Video" in bits 8 to 12 of the class of device.
 constexpr quint32 audioVideoMajorClass = 0x04;
@@ -31,7 +33,7 @@ bool isAudioService(const QString &uuid)
 
 bool isMirrored(const QString &interface)
 {
-    return interface == deviceInterface || interface == batteryInterface;
+    return interface == deviceInterface || interface == batteryInterface || interface == adapterInterface;
 }
 
 } // namespace
@@ -47,6 +49,27 @@ BlueZBluetooth::BlueZBluetooth(const QDBusConnection &bus)
     // An empty path: the changes of every object.
     m_bus.connect(service, QString(), properties, QStringLiteral("PropertiesChanged"), this, SLOT(propertiesChanged(QDBusMessage)));
     load();
+}
+
+BluetoothAuthorization BlueZBluetooth::authorization() const
+{
+    const bool hasAdapter = std::any_of(m_objects.cbegin(), m_objects.cend(), [](const Interfaces &interfaces) { return interfaces.contains(adapterInterface); });
+    return m_loaded && hasAdapter ? BluetoothAuthorization::allowedAlways : BluetoothAuthorization::notDetermined;
+}
+
+void BlueZBluetooth::requestAuthorization(std::function<void()> updated)
+{
+    m_authorizationRequests.push_back(std::move(updated));
+    load();
+}
+
+void BlueZBluetooth::answerAuthorizationRequests()
+{
+    // A caller may ask again from its callback: that one waits for the next
+    // answer.
+    const auto requests = std::exchange(m_authorizationRequests, {});
+    for (const auto &updated : requests)
+        updated();
 }
 
 QList<BluetoothDevice> BlueZBluetooth::audioDevices() const
@@ -106,8 +129,9 @@ void BlueZBluetooth::load()
             addInterfaces(path.path(), interfaces);
         }
         objects.endMap();
-        m_authorization = BluetoothAuthorization::allowedAlways;
+        m_loaded = true;
         m_reportedAbsence = false;
+        answerAuthorizationRequests();
     });
 }
 
@@ -115,11 +139,11 @@ void BlueZBluetooth::unavailable(const QString &reason)
 {
     ++m_load;
     m_objects.clear();
-    m_authorization = BluetoothAuthorization::restricted;
-    if (m_reportedAbsence)
-        return;
+    m_loaded = false;
+    if (!m_reportedAbsence)
+        qCWarning(lcPlatform, "Quib: no BlueZ on the system bus (%s); Bluetooth headphones show no battery", qPrintable(reason));
     m_reportedAbsence = true;
-    qCWarning(lcPlatform, "Quib: no BlueZ on the system bus (%s); Bluetooth headphones show no battery", qPrintable(reason));
+    answerAuthorizationRequests();
 }
 
 void BlueZBluetooth::addInterfaces(const QString &path, const Interfaces &interfaces)

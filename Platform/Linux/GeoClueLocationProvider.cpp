@@ -179,4 +179,7 @@ void GeoClueLocationProvider::setStatus(AuthorizationStatus status)
     m_status = status;
     if (m_delegate)
         m_delegate->locationAuthorizationChanged(status);
+    const auto observers = m_observers;
+    for (const auto &observer : observers)
+        observer(status);
 }

@@ -8,13 +8,16 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
 class QDBusMessage;
 
 // The location from GeoClue2 (on the system bus in the app). Each request
 // starts the GeoClue client and stops it again after the first location it
-// reports. GeoClue's agent decides about access: a refused start counts as
-// denied. A request that brings no location within `timeout` fails and stops
+// reports. GeoClue's agent decides about access when the client starts, and
+// GeoClue tells no answer otherwise: the status is not determined until a
+// start was answered, then authorised or (refused) denied. Asking for access
+// is a location request. A request that brings no location within `timeout` fails and stops
 // the client, so the next request starts afresh.
 class GeoClueLocationProvider final : public QObject, public LocationProvider {
     Q_OBJECT
@@ -31,6 +34,8 @@ public:
     void setDesiredAccuracy(double meters) override;
     AuthorizationStatus authorizationStatus() const override { return m_status; }
     void requestLocation() override;
+    void requestAuthorization() override { requestLocation(); }
+    void observeAuthorization(std::function<void(AuthorizationStatus)> handler) override { m_observers.push_back(std::move(handler)); }
 
 private Q_SLOTS:
     void locationUpdated(const QDBusMessage &message);
@@ -48,7 +53,8 @@ private:
     QDBusConnection m_bus;
     QString m_desktopId;
     Delegate *m_delegate = nullptr;
-    AuthorizationStatus m_status = AuthorizationStatus::authorized;
+    AuthorizationStatus m_status = AuthorizationStatus::notDetermined;
+    std::vector<std::function<void(AuthorizationStatus)>> m_observers;
     uint m_accuracyLevel = 4;
     QString m_clientPath;
     bool m_requesting = false;

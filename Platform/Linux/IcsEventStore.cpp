@@ -593,6 +593,33 @@ void IcsEventStore::load(const QDateTime &start, const QDateTime &end, const QSe
     });
 }
 
+EventStore::AuthorizationStatus IcsEventStore::authorizationStatus() const
+{
+    bool exists = false;
+    for (const QString &path : QStringList{m_folder} + m_extraFiles) {
+        const QFileInfo info(path);
+        if (info.isReadable() && (!info.isDir() || info.isExecutable()))
+            return AuthorizationStatus::fullAccess;
+        exists = exists || info.exists();
+    }
+    return exists ? AuthorizationStatus::denied : AuthorizationStatus::notDetermined;
+}
+
+void IcsEventStore::requestFullAccess(std::function<void()> done)
+{
+    m_accessRequests.start([this, folder = m_folder, done = std::move(done)] {
+        if (!QDir().mkpath(folder))
+            qCWarning(lcPlatform, "Quib: could not create the calendars folder %s", qPrintable(folder));
+        QMetaObject::invokeMethod(
+            &m_mainThread,
+            [this, done] {
+                watch();
+                done();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 void IcsEventStore::observeChanges(std::function<void()> handler)
 {
     m_handlers.push_back(std::move(handler));

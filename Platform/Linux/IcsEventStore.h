@@ -18,8 +18,10 @@
 // in the calendars folder is one calendar; so is each extra file that exists
 // (the desktop's local calendar). A calendar's identifier is its path.
 //
-// There is no permission to ask for: readable files give full access. The
-// files are watched; changes, coalesced over a short moment, reach the
+// Access is readability: full access when the calendars folder or an extra
+// file can be read, denied when one exists but none can be read, not
+// determined when none exists; asking for access makes the calendars folder.
+// The files are watched; changes, coalesced over a short moment, reach the
 // observers.
 //
 // A load reads every file once, on a worker thread. Repeating events are
@@ -40,7 +42,10 @@ public:
     static constexpr int maximumOccurrences = 10000;
     static constexpr std::chrono::milliseconds expansionTimeLimit{1000};
 
-    AuthorizationStatus authorizationStatus() const override { return AuthorizationStatus::fullAccess; }
+    AuthorizationStatus authorizationStatus() const override;
+    void requestFullAccess(std::function<void()> done) override;
+    // The calendars folder.
+    QString location() const override { return m_folder; }
     void load(const QDateTime &start, const QDateTime &end, const QSet<QString> &leftOutCalendarIdentifiers, std::function<void(Snapshot)> done) override;
     void observeChanges(std::function<void()> handler) override;
 
@@ -60,6 +65,9 @@ private:
     std::atomic<int> m_parsedFiles{0};
     // Set when the running load is superseded or the store goes.
     std::shared_ptr<std::atomic<bool>> m_cancelLoad;
+    // Makes the calendars folder for an access request, apart from the
+    // loads, which drop work that has not started.
+    QThreadPool m_accessRequests;
     // Last member: its destruction waits for the running load, which stops
     // soon once cancelled, before anything that load uses goes.
     QThreadPool m_loads;

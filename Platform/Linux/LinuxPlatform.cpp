@@ -22,6 +22,7 @@
 #include "Platform/Linux/StreamVolumeRecord.h"
 #include "Platform/Linux/SysfsPowerSources.h"
 #include "Platform/Linux/UPowerPowerSources.h"
+#include "Platform/Linux/XdgLoginItems.h"
 #include "Platform/Linux/X11KeyCapture.h"
 #include "Platform/Linux/X11WindowServer.h"
 #include "Platform/Linux/XcbConnection.h"
@@ -54,6 +55,7 @@ public:
     // reported once when the platform was built.
     std::optional<Grab> grabAnyModifiers(Qt::Key, Decision, PressHandler) override { return std::nullopt; }
     void release(Grab) override {}
+    bool canGrabAnyModifiers(Qt::Key) override { return false; }
 };
 
 // The keys are answered on a connection of their own, so that a busy main
@@ -136,6 +138,9 @@ public:
         if (m_delegate)
             m_delegate->locationFailed(QStringLiteral("no location service"));
     }
+    // Nothing can grant it: the status stays restricted.
+    void requestAuthorization() override {}
+    void observeAuthorization(std::function<void(AuthorizationStatus)>) override {}
 
 private:
     Delegate *m_delegate = nullptr;
@@ -144,8 +149,14 @@ private:
 std::unique_ptr<LocationProvider> makeLocationProvider()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
-    if (GeoClueLocationProvider::isAvailable(bus))
-        return std::make_unique<GeoClueLocationProvider>(bus, QStringLiteral("com.brenvask.Quib"));
+    if (GeoClueLocationProvider::isAvailable(bus)) {
+        auto provider = std::make_unique<GeoClueLocationProvider>(bus, QStringLiteral("com.brenvask.Quib"));
+        // GeoClue remembers no answer that could be read: ask at once, so the
+        // weather and the permissions learn it as they would from a system
+        // that remembers.
+        provider->requestAuthorization();
+        return provider;
+    }
     qCWarning(lcPlatform, "Quib: no GeoClue2 on the system bus; the weather has no location");
     return std::make_unique<InertLocationProvider>();
 }
@@ -213,6 +224,7 @@ struct LinuxPlatform::Private {
     std::unique_ptr<PowerSources> powerSources = makePowerSources();
     GSettingsFocusWriter focusWriter{FocusFiles::directory()};
     BlueZBluetooth bluetooth{QDBusConnection::systemBus()};
+    XdgLoginItems loginItems{XdgLoginItems::entryPath(QStringLiteral("com.brenvask.Quib")), QCoreApplication::applicationFilePath()};
 };
 
 // A wake needs no report of its own: the clock step watcher sees the jump
@@ -227,5 +239,5 @@ LinuxPlatform::~LinuxPlatform() = default;
 Services LinuxPlatform::services()
 {
     return Services{d->scheduler, d->defaults, *d->notifications, d->workspace, d->soundPlayer, d->audio, *d->keyCapture, *d->windowServer, *d->screens,
-                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources, d->bluetooth};
+                    d->eventStore, *d->location, d->credentials, *d->pointer, *d->backlights, d->updates, *d->powerSources, d->bluetooth, d->loginItems};
 }

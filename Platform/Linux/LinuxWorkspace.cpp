@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <gio/gdesktopappinfo.h>
 #include <xcb/xcb.h>
@@ -203,6 +205,50 @@ void LinuxWorkspace::open(const QUrl &url)
         qCWarning(lcPlatform, "Quib: could not open %s: %s", qPrintable(url.toDisplayString()), error ? error->message : "unknown error");
         g_clear_error(&error);
     }
+}
+
+std::optional<QStringList> LinuxWorkspace::settingsPanelCommand(const QStringList &desktops, SettingsPanel panel)
+{
+    for (const QString &desktop : desktops) {
+        const QString name = desktop.toLower();
+        if (name == QLatin1String("gnome") || name == QLatin1String("unity")) {
+            switch (panel) {
+            case SettingsPanel::location:
+                return QStringList{QStringLiteral("gnome-control-center"), QStringLiteral("location")};
+            case SettingsPanel::bluetooth:
+                return QStringList{QStringLiteral("gnome-control-center"), QStringLiteral("bluetooth")};
+            case SettingsPanel::keyboardShortcuts:
+                return QStringList{QStringLiteral("gnome-control-center"), QStringLiteral("keyboard")};
+            }
+        }
+        if (name == QLatin1String("kde")) {
+            switch (panel) {
+            case SettingsPanel::location:
+                // Plasma has no location panel.
+                break;
+            case SettingsPanel::bluetooth:
+                return QStringList{QStringLiteral("systemsettings"), QStringLiteral("kcm_bluetooth")};
+            case SettingsPanel::keyboardShortcuts:
+                return QStringList{QStringLiteral("systemsettings"), QStringLiteral("kcm_keys")};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool LinuxWorkspace::openSettingsPanel(SettingsPanel panel)
+{
+    const auto command = settingsPanelCommand(qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts), panel);
+    if (!command)
+        return false;
+    const QString program = QStandardPaths::findExecutable(command->constFirst());
+    // Started detached: the settings program outlives nothing of ours and is
+    // never waited for.
+    if (program.isEmpty() || !QProcess::startDetached(program, command->mid(1))) {
+        qCWarning(lcPlatform, "Quib: could not start %s", qPrintable(command->join(QLatin1Char(' '))));
+        return false;
+    }
+    return true;
 }
 
 void LinuxWorkspace::observeWake(std::function<void()> handler)

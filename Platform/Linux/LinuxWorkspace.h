@@ -31,9 +31,16 @@ public:
     void openApplication(const QString &url) override;
     bool canOpen(const QUrl &url) const override;
     void open(const QUrl &url) override;
+    // The settings program of the current desktop (XDG_CURRENT_DESKTOP).
+    bool openSettingsPanel(SettingsPanel panel) override;
     // Wake-ups are logind's PrepareForSleep(false) on the system bus.
     void observeWake(std::function<void()> handler) override;
     void setClipboardText(const QString &text) override;
+
+    // The command that opens `panel` in the settings of the first desktop of
+    // `desktops` (XDG_CURRENT_DESKTOP's names) that has it; none when none
+    // has it.
+    static std::optional<QStringList> settingsPanelCommand(const QStringList &desktops, SettingsPanel panel);
 
 private:
     LinuxProcessTree m_processes;

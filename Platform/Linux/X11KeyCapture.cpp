@@ -159,13 +159,12 @@ std::optional<KeyCapture::Grab> X11KeyCapture::add(Entry entry, const ModifierBi
 {
     xcb_connection_t *connection = m_x11->connection();
     const QString name = describe(entry.combination);
-    const xcb_keysym_t keysym = keysymFor(entry.combination.key);
-    std::unique_ptr<xcb_keycode_t, decltype(&free)> keycodes(keysym ? xcb_key_symbols_get_keycode(m_symbols, keysym) : nullptr, &free);
-    if (!keycodes || *keycodes == XCB_NO_SYMBOL) {
+    const auto keycode = keycodeFor(entry.combination.key);
+    if (!keycode) {
         qCWarning(lcPlatform, "Quib: the key %s does not exist on this keyboard", qPrintable(name));
         return std::nullopt;
     }
-    entry.keycode = *keycodes;
+    entry.keycode = *keycode;
     if (!entry.modifiers) {
         entry.variants = {XCB_MOD_MASK_ANY};
     } else {
@@ -202,6 +201,40 @@ std::optional<KeyCapture::Grab> X11KeyCapture::add(Entry entry, const ModifierBi
     m_bits = bits;
     m_grabs.insert(id, std::move(entry));
     return id;
+}
+
+std::optional<xcb_keycode_t> X11KeyCapture::keycodeFor(Qt::Key key) const
+{
+    const xcb_keysym_t keysym = keysymFor(key);
+    std::unique_ptr<xcb_keycode_t, decltype(&free)> keycodes(keysym ? xcb_key_symbols_get_keycode(m_symbols, keysym) : nullptr, &free);
+    if (!keycodes || *keycodes == XCB_NO_SYMBOL)
+        return std::nullopt;
+    return *keycodes;
+}
+
+bool X11KeyCapture::canGrabAnyModifiers(Qt::Key key)
+{
+    const auto keycode = keycodeFor(key);
+    if (!keycode)
+        return false;
+    {
+        // A test grab of a key this app holds would replace its grab, and
+        // the ungrab after it would give the key away.
+        const std::lock_guard lock(m_mutex);
+        for (const Entry &entry : std::as_const(m_grabs)) {
+            if (entry.keycode == *keycode)
+                return true;
+        }
+    }
+    xcb_connection_t *connection = m_x11->connection();
+    const xcb_void_cookie_t cookie = xcb_grab_key_checked(connection, 1, m_x11->root(), XCB_MOD_MASK_ANY, *keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    if (xcb_generic_error_t *error = xcb_request_check(connection, cookie)) {
+        free(error);
+        return false;
+    }
+    xcb_ungrab_key(connection, *keycode, m_x11->root(), XCB_MOD_MASK_ANY);
+    xcb_flush(connection);
+    return true;
 }
 
 void X11KeyCapture::release(Grab grab)

@@ -34,6 +34,7 @@ public:
     std::optional<Grab> grab(const KeyCombination &combination, Handler handler) override;
     std::optional<Grab> grabAnyModifiers(Qt::Key key, Decision decision, PressHandler handler) override;
     void release(Grab grab) override;
+    bool canGrabAnyModifiers(Qt::Key key) override;
 
 private:
     struct Entry {
@@ -55,6 +56,8 @@ private:
     // The modifier bits that the key `keysym` sets, 0 when no modifier
     // carries it.
     uint16_t modifierMask(xcb_keysym_t keysym) const;
+    // None when the keyboard has no such key.
+    std::optional<xcb_keycode_t> keycodeFor(Qt::Key key) const;
     ModifierBits currentModifierBits() const;
     static QList<std::pair<Qt::KeyboardModifier, uint16_t>> qtModifiers(const ModifierBits &bits);
     static std::optional<uint16_t> modifierMask(Qt::KeyboardModifiers modifiers, const ModifierBits &bits);

@@ -46,11 +46,7 @@ protected:
 
     void writeSettings(const QString &json)
     {
-        const QString config = quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
-        ASSERT_TRUE(QDir().mkpath(config));
-        QFile settings(config + QStringLiteral("/defaults.json"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write(json.toUtf8());
+        quib.writeDefaults(json.toUtf8());
     }
 
     void send(const QString &app)

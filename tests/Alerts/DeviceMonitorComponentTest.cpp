@@ -78,7 +78,8 @@ protected:
                                                     .backlights = platform.backlights,
                                                     .updates = platform.updates,
                                                     .powerSources = platform.powerSources,
-                                                    .bluetooth = bluetooth});
+                                                    .bluetooth = bluetooth,
+                                                    .loginItems = platform.loginItems});
         monitor = std::make_unique<DeviceMonitor>(*model);
     }
     bool isReadyWithDefault(const QString &sink) const

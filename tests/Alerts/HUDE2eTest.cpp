@@ -18,11 +18,7 @@ protected:
         PulseServer::pactl({"set-sink-volume", "speakers", "50%"});
         // The strip stays long enough for a screenshot to find it on a busy
         // machine.
-        const QString config = quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
-        ASSERT_TRUE(QDir().mkpath(config));
-        QFile settings(config + QStringLiteral("/defaults.json"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("{\"soundDuration\": 8}");
+        quib.writeDefaults(QByteArray("{\"soundDuration\": 8}"));
     }
 
     PulseServer sound;

@@ -5,6 +5,8 @@
 #include "Notch/NotchWindowController.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "QtPrinters.h"
+#include "Settings/SettingsPage.h"
+#include "Settings/SettingsView.h"
 #include "Shared/SystemColors.h"
 
 #include <QCoreApplication>
@@ -153,12 +155,37 @@ TEST_F(AppDelegateTest, TimerItemsStartReplaceAndCancelTheCountdown)
     EXPECT_FALSE(model().alerts.current()) << "a cancelled timer does not finish";
 }
 
-TEST_F(AppDelegateTest, SettingsItemAndReopenAskForTheSettings)
+TEST_F(AppDelegateTest, SettingsItemAndReopenShowTheOneSettingsWindow)
 {
-    LogCapture log;
+    EXPECT_EQ(delegate->settingsWindow(), nullptr) << "made on first use";
     item(*menu(), QStringLiteral("Ajustes…"))->trigger();
+    SettingsView *window = delegate->settingsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Ajustes do Quib"));
+    EXPECT_EQ(window->size(), QSize(650, 712));
+
+    delegate->closeSettings();
+    EXPECT_FALSE(window->isVisible());
     platform.notifications.reopen();
-    EXPECT_EQ(log.messages(QStringLiteral("Quib: settings requested")).size(), 2);
+    EXPECT_EQ(delegate->settingsWindow(), window) << "kept when closed";
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(AppDelegateTest, TheSelectedPageSurvivesClosingTheWindow)
+{
+    delegate->openSettings();
+    delegate->settingsRouter().setPage(SettingsPageID::sound);
+    delegate->closeSettings();
+    delegate->openSettings();
+    EXPECT_EQ(delegate->settingsWindow()->currentPage()->page(), SettingsPageID::sound);
+}
+
+TEST_F(AppDelegateTest, TheRouterCarriesTheMonitors)
+{
+    EXPECT_EQ(delegate->settingsRouter().focus(), delegate->focus());
+    EXPECT_EQ(delegate->settingsRouter().notifications(), delegate->appNotifications());
+    EXPECT_NE(delegate->settingsRouter().focus(), nullptr);
 }
 
 TEST_F(AppDelegateTest, QuitItemEndsTheEventLoop)
@@ -291,7 +318,7 @@ TEST_F(AppDelegateTest, ReopenAndRightClickAfterTheDelegateIsGoneDoNothing)
     LogCapture log;
     delegate.reset();
     platform.notifications.reopen();
-    EXPECT_TRUE(log.messages(QStringLiteral("Quib: settings requested")).isEmpty());
+    EXPECT_TRUE(log.messages(QStringLiteral("Quib: settings opened")).isEmpty());
     EXPECT_EQ(NotchWindowController::contextMenu(), nullptr) << "no menu";
 }
 

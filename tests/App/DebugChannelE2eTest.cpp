@@ -31,11 +31,7 @@ class DebugChannelE2eTest : public DesktopAppTest {
 protected:
     void beforeLaunch() override
     {
-        const QString config = quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
-        ASSERT_TRUE(QDir().mkpath(config));
-        QFile settings(config + QStringLiteral("/defaults.json"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("{\"debugHooks\": true}");
+        quib.writeDefaults(QByteArray("{\"debugHooks\": true}"));
     }
 
     // Sends a command as a developer does.

@@ -4,10 +4,13 @@
 #include "Notch/NotchManager.h"
 #include "Notch/NotchViewModel.h"
 #include "Notch/NotchWindowController.h"
+#include "Onboarding/OnboardingView.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "QtPrinters.h"
 #include "Wait.h"
+#include "Settings/SettingsPage.h"
 #include "Settings/SettingsStyle.h"
+#include "Settings/SettingsView.h"
 #include "Shared/SystemColors.h"
 
 #include <QCoreApplication>
@@ -165,11 +168,39 @@ TEST_F(DebugCommandsTest, UnknownWordsAndOtherCasesDoNothing)
     const AppState before = state();
     // Words of commands this app does not have, and the known ones changed.
     for (const char *word : {"", "Open", "OPEN", " open", "open ", "open\n", "demo-Volume", "demo-volume-", "demo", "lock-preview", "lock-mute-on",
-                             "settings-close", "settings:sound", "settings:", "onboarding", "demo-Focus-on", "Quit"}) {
+                             "settings:", "settings:Sound", "settings:LockScreen", "Settings:sound", "settings: sound", "settings-Close", "onboarding",
+                             "demo-Focus-on", "Quit"}) {
         SCOPED_TRACE(word);
         send(QString::fromUtf8(word));
         EXPECT_EQ(state(), before);
+        EXPECT_EQ(delegate->settingsWindow(), nullptr);
+        EXPECT_EQ(delegate->settingsRouter().page(), SettingsPageID::general);
     }
+}
+
+TEST_F(DebugCommandsTest, SettingsCommandsSelectAPageOpenAndClose)
+{
+    launch();
+    int notified = 0;
+    const QPropertyNotifier notifier = delegate->settingsRouter().bindablePage().addNotifier([&] { ++notified; });
+    send(QStringLiteral("settings:lockScreen"));
+    ASSERT_NE(delegate->settingsWindow(), nullptr);
+    EXPECT_TRUE(delegate->settingsWindow()->isVisible());
+    EXPECT_EQ(delegate->settingsRouter().page(), SettingsPageID::lockScreen);
+    EXPECT_EQ(delegate->settingsWindow()->currentPage()->page(), SettingsPageID::lockScreen);
+    EXPECT_EQ(notified, 1);
+
+    send(QStringLiteral("settings-close"));
+    EXPECT_FALSE(delegate->settingsWindow()->isVisible());
+    // The same page again: no change to notify, the window comes back.
+    send(QStringLiteral("settings:lockScreen"));
+    EXPECT_TRUE(delegate->settingsWindow()->isVisible());
+    EXPECT_EQ(notified, 1);
+    // An invalid page leaves both the page and the window.
+    send(QStringLiteral("settings-close"));
+    send(QStringLiteral("settings:LockScreen"));
+    EXPECT_FALSE(delegate->settingsWindow()->isVisible());
+    EXPECT_EQ(delegate->settingsRouter().page(), SettingsPageID::lockScreen);
 }
 
 TEST_F(DebugCommandsTest, FocusCommandsAnnounceAndCheckTheFocus)
@@ -384,6 +415,16 @@ TEST_F(DebugCommandsTest, MixerOpensOnEveryNotchStaysOpenAndCloses)
     send(QStringLiteral("demo-mixer-menu"));
     EXPECT_EQ(eachNotch([](NotchViewModel &n) { return n.isMixerOpen(); }), bothOn);
     EXPECT_EQ(eachNotch([](NotchViewModel &n) { return n.isMixerPinned(); }), bothOn) << "as the menu item opens it";
+}
+
+TEST_F(DebugCommandsTest, OnboardingShowsTheWelcomeWindowAgain)
+{
+    platform.defaults.setObject(QStringLiteral("onboardingDone"), true);
+    launch();
+    EXPECT_FALSE(delegate->onboarding());
+    send(QStringLiteral("onboarding"));
+    ASSERT_TRUE(delegate->onboarding());
+    EXPECT_TRUE(delegate->onboarding()->isVisible());
 }
 
 TEST_F(DebugCommandsTest, TimerStartsForFiveMinutesAndCancels)

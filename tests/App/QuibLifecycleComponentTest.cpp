@@ -55,7 +55,7 @@ TEST_F(QuibLifecycleTest, SecondLaunchAsksTheRunningAppToReopenAndEnds)
     ASSERT_TRUE(second.finished);
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_TRUE(second.err.contains(QStringLiteral("Quib: Quib is already running; asked it to reopen"))) << second.err.toStdString();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return app.errorOutput().contains(QStringLiteral("Quib: settings requested")); }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app.errorOutput().contains(QStringLiteral("Quib: settings opened on the page general")); }, 5000))
         << app.errorOutput().toStdString();
     EXPECT_TRUE(app.isRunning());
 }
@@ -76,7 +76,7 @@ TEST_F(QuibLifecycleTest, QuittingRightAfterTheShortcutMutedTheMicrophoneUnmutes
     // The app answers a reopen request only once launching has finished,
     // and by then the shortcut is taken.
     ASSERT_TRUE(quib.run({}).finished);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return app.errorOutput().contains(QStringLiteral("Quib: settings requested")); }, 5000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return app.errorOutput().contains(QStringLiteral("Quib: settings opened")); }, 5000))
         << app.errorOutput().toStdString();
 
     display.xdotool({"key", "ctrl+alt+m"});

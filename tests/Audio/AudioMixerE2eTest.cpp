@@ -78,13 +78,8 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return volumeOf(alphaPlayer) && volumeOf(betaPlayer); }));
         quib.environment().insert(QStringLiteral("PULSE_SERVER"), QString::fromUtf8(qgetenv("PULSE_SERVER")));
         quib.environment().insert(QStringLiteral("XDG_DATA_HOME"), apps.dataHome());
-        if (!savedSettings.isEmpty()) {
-            const QString config = quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
-            ASSERT_TRUE(QDir().mkpath(config));
-            QFile file(config + QStringLiteral("/defaults.json"));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(savedSettings);
-        }
+        if (!savedSettings.isEmpty())
+            quib.writeDefaults(savedSettings);
     }
 
     // Right-clicks the notch until its menu shows (the app takes a click

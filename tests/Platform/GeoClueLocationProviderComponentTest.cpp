@@ -88,6 +88,9 @@ TEST_F(GeoClueTest, TheWeatherRefreshesAfterALocationRequestThatWasNeverAnswered
     WeatherModel weather(scheduler, provider, forecastService.url());
 
     geoClue.enqueue(GeoClueStandIn::Start::stayQuiet);
+    // As the app does at launch: GeoClue is asked once, so that its answer is
+    // known.
+    provider.requestAuthorization();
     weather.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return geoClue.stops() == 1; }, 5000)) << "the first request timed out";
     EXPECT_FALSE(weather.temperature());
@@ -97,4 +100,15 @@ TEST_F(GeoClueTest, TheWeatherRefreshesAfterALocationRequestThatWasNeverAnswered
     EXPECT_EQ(weather.temperature(), 21.5);
     EXPECT_EQ(weather.lastLocation(), (Coordinate{-23.5505, -46.6333}));
     EXPECT_TRUE(forecastService.requests.first().target.startsWith("/v1/forecast?latitude=-23.55&longitude=-46.63&"));
+}
+
+TEST_F(GeoClueTest, TheAuthorisationIsUnknownUntilGeoClueAnswersAStart)
+{
+    EXPECT_EQ(provider.authorizationStatus(), LocationProvider::AuthorizationStatus::notDetermined);
+    QList<LocationProvider::AuthorizationStatus> seen;
+    provider.observeAuthorization([&](LocationProvider::AuthorizationStatus status) { seen.append(status); });
+    provider.requestAuthorization();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.isEmpty(); }, 5000));
+    EXPECT_EQ(seen, QList<LocationProvider::AuthorizationStatus>{LocationProvider::AuthorizationStatus::authorized});
+    EXPECT_EQ(provider.authorizationStatus(), LocationProvider::AuthorizationStatus::authorized);
 }

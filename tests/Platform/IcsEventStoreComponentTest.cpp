@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -364,3 +365,25 @@ TEST_P(IcsEventStoreSkippedMidnight, AllDayEventsFillTheDayFromItsFirstTime)
 INSTANTIATE_TEST_SUITE_P(IcsEventStore, IcsEventStoreSkippedMidnight,
                          ::testing::ValuesIn(skippedMidnights()),
                          [](const ::testing::TestParamInfo<SkippedMidnight> &info) { return zoneCity(info.param); });
+
+TEST_F(IcsEventStoreTest, AccessIsAReadableCalendarAndAskingForItMakesTheFolder)
+{
+    const QString calendars = dir.path() + QStringLiteral("/access/calendars");
+    const QString local = dir.path() + QStringLiteral("/access/local.ics");
+    IcsEventStore store(calendars, {local});
+    ASSERT_TRUE(QDir(calendars).removeRecursively()) << "the store made it at once";
+    EXPECT_EQ(store.authorizationStatus(), EventStore::AuthorizationStatus::notDetermined) << "nothing to read";
+
+    QFile localCalendar(local);
+    ASSERT_TRUE(localCalendar.open(QIODevice::WriteOnly));
+    localCalendar.close();
+    EXPECT_EQ(store.authorizationStatus(), EventStore::AuthorizationStatus::fullAccess) << "the local calendar alone";
+    ASSERT_TRUE(QFile::remove(local));
+
+    bool answered = false;
+    store.requestFullAccess([&] { answered = true; });
+    EXPECT_FALSE(answered) << "never before the call returns";
+    ASSERT_TRUE(waitUntil([&] { return answered; }));
+    EXPECT_TRUE(QFileInfo(calendars).isDir());
+    EXPECT_EQ(store.authorizationStatus(), EventStore::AuthorizationStatus::fullAccess);
+}

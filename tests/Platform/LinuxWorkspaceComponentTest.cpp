@@ -1,5 +1,6 @@
 #include "Platform/Linux/LinuxWorkspace.h"
 #include "QtPrinters.h"
+#include "Wait.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -145,4 +146,32 @@ TEST_F(LinuxWorkspaceTest, InstalledApplicationsHaveAnEntryPathAndADisplayName)
     EXPECT_EQ(workspace.urlForApplication(QStringLiteral("com.example.missing")), std::nullopt);
     EXPECT_EQ(workspace.urlForApplication(QString()), std::nullopt);
     EXPECT_EQ(workspace.displayName(QStringLiteral("/nonexistent/Some Tool.desktop")), QStringLiteral("Some Tool"));
+}
+
+TEST_F(LinuxWorkspaceTest, ASettingsPanelStartsTheDesktopsSettingsProgramWithoutWaiting)
+{
+    // A settings program of our own that writes its arguments.
+    const QString bin = QDir(folder->path()).filePath(QStringLiteral("bin"));
+    const QString record = QDir(folder->path()).filePath(QStringLiteral("panel.txt"));
+    QFile settings(bin + QStringLiteral("/gnome-control-center"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(record).toUtf8());
+    settings.close();
+    settings.setPermissions(settings.permissions() | QFileDevice::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray desktop = qgetenv("XDG_CURRENT_DESKTOP");
+    qputenv("PATH", bin.toUtf8());
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+
+    EXPECT_TRUE(workspace.openSettingsPanel(SettingsPanel::bluetooth));
+    qputenv("XDG_CURRENT_DESKTOP", "KDE");
+    EXPECT_FALSE(workspace.openSettingsPanel(SettingsPanel::location)) << "no such panel";
+    EXPECT_FALSE(workspace.openSettingsPanel(SettingsPanel::bluetooth)) << "no such program";
+    qputenv("PATH", path);
+    qputenv("XDG_CURRENT_DESKTOP", desktop);
+
+    QFile written(record);
+    EXPECT_TRUE(waitUntil([&] { return written.exists() && written.size() > 0; }));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().trimmed(), QByteArray("bluetooth"));
 }

@@ -96,7 +96,7 @@ TEST_F(MonitorSettingsPages, WithoutABatteryTheCardIsDimmedAndTakesNoInput)
     clickSliderEnd(rowTitled<SliderRow>(QStringLiteral("Duração")));
     EXPECT_EQ(preferences.batteryAlerts.value(), before);
     EXPECT_EQ(preferences.batteryDuration.value(), 4);
-    EXPECT_EQ(stored(preferences.batteryAlerts.key()), QJsonValue::Undefined);
+    EXPECT_TRUE(stored(preferences.batteryAlerts.key()).isUndefined());
 }
 
 TEST_F(MonitorSettingsPages, ASettingChangedElsewhereShowsOnTheBatteryPage)
@@ -217,6 +217,11 @@ TEST_F(FocusSettingsPageTest, TheWarningGivesWayToTheLineOnceTheFolderCanBeRead)
     EXPECT_TRUE(showsText(QStringLiteral("Precisa de Acesso Total ao Disco")));
     EXPECT_EQ(page->warning()->explanation()->text(), FocusSettingsPage::warningExplanation());
 
+    // Full Disk Access has no settings panel here: the button says what to do.
+    QTest::mouseClick(page->warning()->openSettingsButton(), Qt::LeftButton);
+    ASSERT_TRUE(model.banners.current());
+    EXPECT_EQ(model.banners.current()->title, model.permissions.settingsHint(PermissionKind::fullDiskAccess).title);
+
     writeAssertions("none");
     platform.scheduler.advance(FocusMonitor::retryInterval);
     QCoreApplication::sendPostedEvents();
@@ -233,7 +238,8 @@ TEST_F(FocusSettingsPageTest, BeforeTheMonitorExistsTheWarningsButtonDoesNothing
     EXPECT_FALSE(page->status()->isVisible());
     QTest::mouseClick(page->warning()->openSettingsButton(), Qt::LeftButton);
     EXPECT_TRUE(platform.workspace.openedLinks.isEmpty());
-    EXPECT_TRUE(platform.workspace.opened.isEmpty());
+    EXPECT_TRUE(platform.workspace.openedSettingsPanels.isEmpty());
+    EXPECT_FALSE(model.banners.current());
 
     checkSwitches({{"Foco", &Preferences::focusAlerts}});
     SliderRow *duration = rowTitled<SliderRow>(QStringLiteral("Duração"));

@@ -1,8 +1,10 @@
 #include "Platform/Fake/FakePowerSources.h"
 #include "QtPrinters.h"
 #include "Settings/BatterySettingsPage.h"
+#include "Settings/AccessibilityHint.h"
 #include "Settings/FocusSettingsPage.h"
 #include "Settings/SettingsControls.h"
+#include "Settings/SoundSettingsPage.h"
 
 #include <gtest/gtest.h>
 
@@ -47,6 +49,34 @@ TEST(FocusSettingsRules, TheLineUnderTheCard)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FocusSettingsPage::statusLine(c.hasAccess, c.activeName), c.line);
+    }
+}
+
+TEST(SoundSettingsRules, TheMixerStatus)
+{
+    const std::pair<qsizetype, const char *> cases[] = {
+        {0, "Todos os apps em 100%"}, {1, "1 app(s) com volume próprio"}, {2, "2 app(s) com volume próprio"}, {12, "12 app(s) com volume próprio"}};
+    for (const auto &[count, text] : cases)
+        EXPECT_EQ(SoundSettingsPage::mixerStatus(count), QString::fromUtf8(text)) << count;
+}
+
+TEST(AccessibilityHintRules, TheWarningShowsUnlessGranted)
+{
+    struct Case {
+        const char *name;
+        PermissionStatuses statuses;
+        bool warning;
+    };
+    const Case cases[] = {
+        {"no statuses yet", {}, true},
+        {"granted", {{PermissionKind::accessibility, PermissionStatus::granted}}, false},
+        {"not asked", {{PermissionKind::accessibility, PermissionStatus::notAsked}}, true},
+        {"denied", {{PermissionKind::accessibility, PermissionStatus::denied}}, true},
+        {"only other kinds granted", {{PermissionKind::bluetooth, PermissionStatus::granted}}, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(AccessibilityHint::showsWarning(c.statuses), c.warning);
     }
 }
 

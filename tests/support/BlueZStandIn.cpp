@@ -64,6 +64,11 @@ void BlueZStandIn::stop()
     m_mock.waitForFinished(5000);
 }
 
+bool BlueZStandIn::removeAdapter()
+{
+    return run(QStringLiteral("bluez.RemoveAdapter('hci0')"));
+}
+
 bool BlueZStandIn::addDevice(const QString &address, const QString &name)
 {
     return run(QStringLiteral("bluez.AddDevice('hci0', %1, %2)").arg(quoted(address), quoted(name)));

@@ -18,6 +18,8 @@ public:
     bool isRunning() const { return m_running; }
     void stop();
 
+    // Takes the adapter away, as when it is unplugged.
+    bool removeAdapter();
     // A device as BlueZ first sees it: disconnected, with no class, icon or
     // services yet.
     bool addDevice(const QString &address, const QString &name);

@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
+#include <QFile>
+#include <QJsonDocument>
 #include <QTest>
 
 QuibProcess::QuibProcess()
@@ -16,6 +18,26 @@ QuibProcess::QuibProcess()
     m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
     m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    writeDefaults(QJsonObject());
+}
+
+void QuibProcess::writeDefaults(QJsonObject values) const
+{
+    if (!values.contains(QStringLiteral("onboardingDone")))
+        values.insert(QStringLiteral("onboardingDone"), true);
+    const QString folder = m_environment.value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
+    QDir().mkpath(folder);
+    QFile file(folder + QStringLiteral("/defaults.json"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(values).toJson()) < 0)
+        qFatal("could not write the settings of the app under test in %s", qPrintable(folder));
+}
+
+void QuibProcess::writeDefaults(const QByteArray &json) const
+{
+    const QJsonDocument document = QJsonDocument::fromJson(json);
+    if (!document.isObject())
+        qFatal("settings for the app under test are no JSON object: %s", json.constData());
+    writeDefaults(document.object());
 }
 
 QString QuibProcess::executable()

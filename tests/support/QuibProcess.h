@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -12,7 +13,9 @@ class QDBusConnection;
 
 // The real `quib` executable of this build, run as a child process with an
 // environment of its own: the current (private) session bus, an offscreen
-// display and temporary configuration and runtime folders.
+// display and temporary configuration and runtime folders. Its settings say
+// that the welcome window was finished, so it does not open over what a test
+// looks at.
 class QuibProcess {
 public:
     struct Result {
@@ -26,6 +29,11 @@ public:
 
     static QString executable();
     QProcessEnvironment &environment() { return m_environment; }
+    // Writes the app's settings file with `values`, the welcome window
+    // finished unless `values` says otherwise.
+    void writeDefaults(QJsonObject values) const;
+    // The same, from a JSON object's text.
+    void writeDefaults(const QByteArray &json) const;
 
     // Runs a command with `input` on its standard input and waits (bounded)
     // for it to end.
