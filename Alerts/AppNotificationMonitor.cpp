@@ -12,6 +12,7 @@
 #include <QCollator>
 #include <QFileInfo>
 #include <QSet>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -210,4 +211,9 @@ QString AppNotificationMonitor::realBundleID(const QString &app)
 void AppNotificationMonitor::debugDumpRecent()
 {
     onDatabaseThread([](NotificationDatabaseReader &reader) { AtomicFile::write(recentFile, reader.recentText().toUtf8()); });
+}
+
+void AppNotificationMonitor::openFullDiskAccessSettings()
+{
+    m_model.services().workspace.open(QUrl::fromLocalFile(QFileInfo(m_path).absolutePath()));
 }

@@ -63,6 +63,11 @@ public:
     // Writes the newest records to "/tmp/quib-notifrecent.txt".
     void debugDumpRecent();
 
+    // Shows where read access to the database is given: the journal's
+    // database is a file of the user's, so its folder opens in the file
+    // manager, where its permissions are set.
+    void openFullDiskAccessSettings();
+
 Q_SIGNALS:
     // A poll finished and its banners are shown.
     void polled();
