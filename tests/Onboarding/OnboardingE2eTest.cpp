@@ -17,8 +17,8 @@ class OnboardingE2eTest : public DesktopAppTest {
 protected:
     void beforeLaunch() override { ASSERT_TRUE(QFile::remove(settingsPath())); }
 
-    QString settingsPath() const { return quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib/defaults.json"); }
-    QJsonObject settings() const
+    QString settingsPath() { return quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib/defaults.json"); }
+    QJsonObject settings()
     {
         QFile file(settingsPath());
         return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
