@@ -74,7 +74,8 @@ protected:
 TEST_F(OnboardingE2eTest, TheFirstLaunchWelcomesUntilContinueAndTheNextDoesNot)
 {
     std::optional<QRect> window;
-    ASSERT_TRUE(waitUntil([&] { return (window = welcomeWindow()).has_value(); }, 10000)) << "a 520 × 680 window";
+    ASSERT_TRUE(waitUntil([&] { return (window = welcomeWindow()).has_value(); }, 10000)) << "a 520 × 680 window among\n"
+                                                                                                  << xwininfo({QStringLiteral("-root"), QStringLiteral("-tree")}).toStdString();
     EXPECT_TRUE(waitUntil([&] { return rowIcons(*window) == 5; })) << "five permission rows, seen " << rowIcons(*window);
 
     // "Continuar", the full-width button 24 points above the bottom.
