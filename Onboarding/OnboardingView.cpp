@@ -193,7 +193,7 @@ OnboardingView::OnboardingView(PermissionsModel &permissions, std::function<void
     : QWidget(parent)
     , m_permissions(permissions)
 {
-    setFixedSize(width, height);
+    setFixedSize(windowSize);
     setAutoFillBackground(false);
 
     auto *column = new QVBoxLayout(this);

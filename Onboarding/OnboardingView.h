@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPropertyNotifier>
+#include <QSize>
 #include <QWidget>
 
 #include <functional>
@@ -19,8 +20,7 @@ class QAbstractButton;
 class OnboardingView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int width = 520;
-    static constexpr int height = 680;
+    static constexpr QSize windowSize{520, 680};
 
     OnboardingView(PermissionsModel &permissions, std::function<void()> onFinish, QWidget *parent = nullptr);
 

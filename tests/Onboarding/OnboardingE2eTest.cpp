@@ -17,8 +17,8 @@ class OnboardingE2eTest : public DesktopAppTest {
 protected:
     void beforeLaunch() override { ASSERT_TRUE(QFile::remove(settingsPath())); }
 
-    QString settingsPath() const { return quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib/defaults.json"); }
-    QJsonObject settings() const
+    QString settingsPath() { return quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib/defaults.json"); }
+    QJsonObject settings()
     {
         QFile file(settingsPath());
         return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
@@ -74,7 +74,8 @@ protected:
 TEST_F(OnboardingE2eTest, TheFirstLaunchWelcomesUntilContinueAndTheNextDoesNot)
 {
     std::optional<QRect> window;
-    ASSERT_TRUE(waitUntil([&] { return (window = welcomeWindow()).has_value(); }, 10000)) << "a 520 × 680 window";
+    ASSERT_TRUE(waitUntil([&] { return (window = welcomeWindow()).has_value(); }, 10000)) << "a 520 × 680 window among\n"
+                                                                                                  << xwininfo({QStringLiteral("-root"), QStringLiteral("-tree")}).toStdString();
     EXPECT_TRUE(waitUntil([&] { return rowIcons(*window) == 5; })) << "five permission rows, seen " << rowIcons(*window);
 
     // "Continuar", the full-width button 24 points above the bottom.
