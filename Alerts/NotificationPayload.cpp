@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -41,11 +42,11 @@ QString stringAt(plist_t dictionary, const char *key)
     plist_t item = plist_dict_get_item(dictionary, key);
     if (!item || plist_get_node_type(item) != PLIST_STRING)
         return {};
-    char *value = nullptr;
-    plist_get_string_val(item, &value);
-    const QString text = QString::fromUtf8(value);
-    std::free(value);
-    return text;
+    // By pointer and length: a copy of a string that holds a NUL fails an
+    // assertion inside the library.
+    std::uint64_t length = 0;
+    const char *value = plist_get_string_ptr(item, &length);
+    return value ? QString::fromUtf8(value, qsizetype(length)) : QString();
 }
 
 QString sortedKeys(plist_t dictionary)

@@ -4,6 +4,7 @@
 // output ("ready", then "state" after each change) and executes the command
 // lines it reads on standard input. No Qt here: the bridge must stay small.
 
+#include "Bridge/BridgeCommand.h"
 #include "Bridge/SerialQueue.h"
 #include "Platform/MediaRemote/MediaRemote.h"
 
@@ -171,23 +172,36 @@ void scheduleRefresh()
 
 void handleCommand(const std::string &line)
 {
-    const auto startsWith = [&line](const char *prefix) { return line.rfind(prefix, 0) == 0; };
-    if (startsWith("toggle"))
+    const BridgeCommand command = BridgeCommand::parse(line);
+    switch (command.kind) {
+    case BridgeCommand::Kind::none:
+        break;
+    case BridgeCommand::Kind::togglePlayPause:
         gSendCommand(MRMediaRemoteCommandTogglePlayPause, nullptr);
-    else if (startsWith("play"))
+        break;
+    case BridgeCommand::Kind::play:
         gSendCommand(MRMediaRemoteCommandPlay, nullptr);
-    else if (startsWith("pause"))
+        break;
+    case BridgeCommand::Kind::pause:
         gSendCommand(MRMediaRemoteCommandPause, nullptr);
-    else if (startsWith("next"))
+        break;
+    case BridgeCommand::Kind::nextTrack:
         gSendCommand(MRMediaRemoteCommandNextTrack, nullptr);
-    else if (startsWith("prev"))
+        break;
+    case BridgeCommand::Kind::previousTrack:
         gSendCommand(MRMediaRemoteCommandPreviousTrack, nullptr);
-    else if (startsWith("shuffle"))
+        break;
+    case BridgeCommand::Kind::advanceShuffleMode:
         gSendCommand(MRMediaRemoteCommandAdvanceShuffleMode, nullptr);
-    else if (startsWith("repeat"))
+        break;
+    case BridgeCommand::Kind::advanceRepeatMode:
         gSendCommand(MRMediaRemoteCommandAdvanceRepeatMode, nullptr);
-    else if (startsWith("seek ") && gSetElapsed)
-        gSetElapsed(std::atof(line.c_str() + 5));
+        break;
+    case BridgeCommand::Kind::seek:
+        if (gSetElapsed)
+            gSetElapsed(command.seconds);
+        break;
+    }
     // Every line, known or not, is answered by a fresh snapshot.
     scheduleRefresh();
 }

@@ -2,6 +2,8 @@
 #include "NotificationFixtures.h"
 #include "QtPrinters.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace NotificationPayload {
@@ -96,4 +98,15 @@ TEST(NotificationPayload, SummaryListsTheKeysSorted)
         EXPECT_EQ(NotificationPayload::summary(NotificationFixtures::plist(format, QStringLiteral("<dict><key>z</key><true/><key>a</key><true/></dict>"))),
                   QStringLiteral("top[a,z] req[sem req] decode=false"));
     }
+}
+
+// A database written by someone else may hold strings with a NUL inside.
+TEST(NotificationPayload, AStringWithANulInsideIsReadWhole)
+{
+    QFile file(QStringLiteral(QUIB_TEST_FIXTURES "/payloads/string-with-nul.bplist"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto texts = NotificationPayload::decode(file.readAll());
+    ASSERT_TRUE(texts.has_value());
+    EXPECT_EQ(texts->body, QStringLiteral("Corpo da mensagem"));
+    EXPECT_TRUE(texts->subtitle.contains(QChar(0))) << texts->subtitle.toStdString();
 }

@@ -1,0 +1,35 @@
+// `quib notify`'s arguments, and the alert request as the running app reads
+// it from whoever posts one.
+#include "Alerts/ExternalAlertListener.h"
+#include "App/AppModel.h"
+#include "App/CommandLineTool.h"
+#include "FuzzSupport.h"
+#include "Platform/Fake/FakePlatform.h"
+
+#include <QBuffer>
+#include <QTextStream>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static FakePlatform platform;
+    static AppModel model(platform.services());
+    static ExternalAlertListener listener(model);
+    const QStringList strings = Fuzz::strings(data, size);
+
+    QBuffer in;
+    QString output;
+    QTextStream out(&output);
+    QTextStream err(&output);
+    CommandLineTool tool(platform.notifications, platform.workspace, platform.defaults, in, out, err, Fuzz::scratchFolder() + QStringLiteral("/usage.json"));
+    tool.notify(strings);
+
+    // The same strings as a request's keys and values, as any process on the
+    // bus may post them.
+    DistributedNotifications::UserInfo request;
+    for (qsizetype i = 0; i + 1 < strings.size(); i += 2)
+        request.insert(strings[i], strings[i + 1]);
+    listener.handle(request);
+    platform.notifications.posted.clear();
+    platform.scheduler.advance(61);
+    return 0;
+}
