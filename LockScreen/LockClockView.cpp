@@ -66,14 +66,6 @@ void LockClockView::setCompactness(double compactness)
     update();
 }
 
-void LockClockView::setWidth(double width)
-{
-    if (width == m_width)
-        return;
-    prepareGeometryChange();
-    m_width = width;
-}
-
 QFont LockClockView::dateFont() const
 {
     return Typography::systemFont(between(dateSize, compactDateSize, m_compactness), QFont::DemiBold);

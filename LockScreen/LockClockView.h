@@ -24,7 +24,6 @@ public:
     // between the two while the change animates.
     void setCompactness(double compactness);
     double compactness() const { return m_compactness; }
-    void setWidth(double width);
 
     // "segunda-feira, 2 de março" and "09:41".
     static QString dateText(const QDateTime &moment);
@@ -46,7 +45,7 @@ private:
     void tick();
 
     Scheduler &m_scheduler;
-    double m_width;
+    const double m_width;
     double m_compactness = 0;
     QDateTime m_entry;
     Delay m_nextMinute;

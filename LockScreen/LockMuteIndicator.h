@@ -32,7 +32,6 @@ public:
     LockMuteView(AppModel &model, const QSizeF &size, QGraphicsItem *parent = nullptr);
     ~LockMuteView() override;
 
-    MutedIcons *mutedIcons() const { return m_icons; }
     QRectF wordRect() const;
 
     QRectF boundingRect() const override { return QRectF(QPointF(), m_size); }

@@ -41,7 +41,6 @@ const Spring &LyricsLayerView::spring()
 
 LyricsLayerView::LyricsLayerView(Scheduler &scheduler, const QSizeF &size, QGraphicsItem *parent)
     : QGraphicsObject(parent)
-    , m_scheduler(scheduler)
     , m_size(size)
     , m_restyle(scheduler, styleDuration, [this] { QGraphicsItem::update(); })
     , m_scroll(scheduler, spring().settlingDuration(), [this] { QGraphicsItem::update(); })

@@ -71,7 +71,6 @@ private:
     void restyle(bool animated);
     void scroll(bool animated);
 
-    Scheduler &m_scheduler;
     QSizeF m_size;
     QList<LyricLine> m_lines;
     QList<QRectF> m_lineFrames;
