@@ -14,10 +14,12 @@
 
 namespace {
 
+// An answer that tells of no failure.
+const std::optional<LoginItems::Error> succeeded{std::in_place};
+
 // Opening at login over a temporary configuration folder.
 class XdgLoginItemsTest : public ::testing::Test {
 protected:
-    XdgLoginItemsTest() { qputenv("XDG_CONFIG_HOME", config.path().toUtf8()); }
     ~XdgLoginItemsTest() override { qunsetenv("XDG_CONFIG_HOME"); }
 
     void writeEntry(const QByteArray &contents)
@@ -50,7 +52,8 @@ protected:
     }
 
     QTemporaryDir config;
-    const QString entry = XdgLoginItems::entryPath(QStringLiteral("com.brenvask.Quib"));
+    // The configuration folder is set before the entry's path is worked out.
+    const QString entry = (qputenv("XDG_CONFIG_HOME", config.path().toUtf8()), XdgLoginItems::entryPath(QStringLiteral("com.brenvask.Quib")));
     XdgLoginItems items{entry, QStringLiteral("/opt/Quib/bin/quib")};
     QObject context;
 };
@@ -91,22 +94,22 @@ TEST_F(XdgLoginItemsTest, StatusOfTheEntryAsFound)
 
 TEST_F(XdgLoginItemsTest, SwitchingOnWritesTheEntryAndOffRemovesIt)
 {
-    EXPECT_EQ(change(true), std::optional<LoginItems::Error>(std::nullopt));
+    EXPECT_EQ(change(true), succeeded);
     EXPECT_EQ(readEntry(), XdgLoginItems::entryContents(QStringLiteral("/opt/Quib/bin/quib")));
     EXPECT_TRUE(readEntry().contains("\nExec=\"/opt/Quib/bin/quib\"\n"));
     EXPECT_EQ(status(), std::optional<bool>(true));
 
-    EXPECT_EQ(change(false), std::optional<LoginItems::Error>(std::nullopt));
+    EXPECT_EQ(change(false), succeeded);
     EXPECT_FALSE(QFile::exists(entry));
     EXPECT_EQ(status(), std::optional<bool>(false));
     // Already off: nothing to remove, no failure.
-    EXPECT_EQ(change(false), std::optional<LoginItems::Error>(std::nullopt));
+    EXPECT_EQ(change(false), succeeded);
 }
 
 TEST_F(XdgLoginItemsTest, SwitchingOnReplacesAHiddenEntry)
 {
     writeEntry("[Desktop Entry]\nType=Application\nExec=quib\nHidden=true\n");
-    EXPECT_EQ(change(true), std::optional<LoginItems::Error>(std::nullopt));
+    EXPECT_EQ(change(true), succeeded);
     EXPECT_EQ(status(), std::optional<bool>(true));
     EXPECT_FALSE(readEntry().contains("Hidden"));
 }
@@ -139,7 +142,7 @@ TEST_F(XdgLoginItemsTest, AFailedWriteSaysWhyAndChangesNothing)
 
 TEST_F(XdgLoginItemsTest, AFailedRemovalSaysWhyAndLeavesTheEntry)
 {
-    ASSERT_EQ(change(true), std::optional<LoginItems::Error>(std::nullopt));
+    ASSERT_EQ(change(true), succeeded);
     const QString folder = QFileInfo(entry).absolutePath();
     ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const auto answer = change(false);
@@ -182,6 +185,6 @@ TEST_F(XdgLoginItemsTest, AnAnswerWhoseContextIsGoneIsDropped)
     items.setEnabled(true, gone.get(), [&](LoginItems::Error) { answered = true; });
     gone.reset();
     // A later change's answer arrives after the first one's.
-    EXPECT_EQ(change(true), std::optional<LoginItems::Error>(std::nullopt));
+    EXPECT_EQ(change(true), succeeded);
     EXPECT_FALSE(answered);
 }

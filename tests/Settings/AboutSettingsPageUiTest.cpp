@@ -85,10 +85,14 @@ TEST_F(AboutSettingsPageTest, WithoutUpdatesOnlyTheNote)
     const auto updater = makeUpdater(BundleInfo{{}, {}, QStringLiteral("1.2"), QStringLiteral("120")});
     AboutSettingsPage page(*updater, platform.scheduler);
     page.show();
-    EXPECT_EQ(texts(page), QStringList({QStringLiteral("Sobre"), QStringLiteral("Quib"), QStringLiteral("Versão 1.2 (120)"),
+    QStringList shown = texts(page);
+    shown.sort();
+    QStringList expected({QStringLiteral("Sobre"), QStringLiteral("Quib"), QStringLiteral("Versão 1.2 (120)"),
                                         QStringLiteral("Atualizações"),
                                         QStringLiteral("Esta cópia do Quib foi gerada no seu Mac, sem endereço de atualização. As cópias baixadas do site "
-                                                       "se atualizam sozinhas.")}));
+                                                       "se atualizam sozinhas.")});
+    expected.sort();
+    EXPECT_EQ(shown, expected);
     EXPECT_TRUE(page.findChildren<QPushButton *>().isEmpty());
     EXPECT_TRUE(page.findChildren<ToggleRow *>().isEmpty());
 }
