@@ -57,8 +57,10 @@ public:
 
     // The start-up sequence: starts the model, creates the controllers and
     // monitors, arms the microphone toast and hot key, the finished-timer
-    // alert, the notch's menu, the reopen requests and, when "debugHooks" is
-    // true, the diagnostic channel. Called once.
+    // alert, the notch's menu, the reopen requests, the requests to show the
+    // permissions and, when "debugHooks" is true, the diagnostic channel;
+    // then the welcome window until it was finished once, or else the
+    // notifications hint 6 s later. Called once.
     void applicationDidFinishLaunching();
     // The clean-up when the app quits (its own quit or a termination
     // signal): the microphone is never left muted by the app, and the media
@@ -135,7 +137,8 @@ private:
     Delay m_fullDiskAccessHint;
     // Only while the diagnostic channel is armed.
     std::unique_ptr<DebugCommands> m_debugCommands;
-    // Context of the menus' connections: they end with the delegate.
+    // Context of the menus' and the permission requests' connections: they
+    // end with the delegate.
     QObject m_menuReceiver;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
