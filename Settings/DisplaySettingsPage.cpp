@@ -12,14 +12,13 @@ DisplaySettingsPage::DisplaySettingsPage(AppModel &model, QWidget *parent)
     Preferences &preferences = model.preferences;
     ToggleRowOptions indicator;
     indicator.icon = QStringLiteral("sun.max.fill");
-    ToggleRowOptions colors;
-    colors.hint = QStringLiteral("Azul, amarelo e vermelho perto de 100");
     addRows(addCard(), {
                            new ToggleRow(QStringLiteral("Tela"), bindingOf(preferences.displayHUD), indicator),
                            durationRow(preferences.displayDuration, 0.5, 5),
                            new HUDStylePicker(preferences.displayStyle),
                            new ToggleRow(QStringLiteral("Mostrar o número (0 a 100)"), bindingOf(preferences.showBrightnessPercentage)),
-                           new ToggleRow(QStringLiteral("Cor conforme o brilho"), bindingOf(preferences.brightnessLevelColors), colors),
+                           new ToggleRow(QStringLiteral("Cor conforme o brilho"), bindingOf(preferences.brightnessLevelColors),
+                                         withHint(QStringLiteral("Azul, amarelo e vermelho perto de 100"))),
                        });
     addWidget(new AccessibilityHint(model));
 }

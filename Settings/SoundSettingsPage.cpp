@@ -14,13 +14,6 @@
 
 namespace {
 
-ToggleRowOptions withHint(const QString &hint)
-{
-    ToggleRowOptions options;
-    options.hint = hint;
-    return options;
-}
-
 ToggleRowOptions withIcon(const QString &icon, const QColor &color, std::optional<QString> hint = std::nullopt)
 {
     ToggleRowOptions options;
