@@ -12,7 +12,6 @@
 #include <QCollator>
 #include <QFileInfo>
 #include <QSet>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -215,5 +214,5 @@ void AppNotificationMonitor::debugDumpRecent()
 
 void AppNotificationMonitor::openFullDiskAccessSettings()
 {
-    m_model.services().workspace.open(QUrl::fromLocalFile(QFileInfo(m_path).absolutePath()));
+    m_model.permissions.openSettings(PermissionKind::fullDiskAccess);
 }

@@ -63,9 +63,8 @@ public:
     // Writes the newest records to "/tmp/quib-notifrecent.txt".
     void debugDumpRecent();
 
-    // Shows where read access to the database is given: the journal's
-    // database is a file of the user's, so its folder opens in the file
-    // manager, where its permissions are set.
+    // Tells the user how to give the access to the database (through the
+    // permissions model, as for the Focus files).
     void openFullDiskAccessSettings();
 
 Q_SIGNALS:

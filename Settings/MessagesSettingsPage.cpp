@@ -13,6 +13,16 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+namespace {
+
+// The content of a row that never changes.
+std::function<ActionRowContent()> fixedContent(const QString &title, const std::optional<QString> &status, const QString &button)
+{
+    return [content = ActionRowContent{title, status, button}] { return content; };
+}
+
+} // namespace
+
 const QString MessagesSettingsPage::claudeAppBundleID = QStringLiteral("com.anthropic.claudefordesktop");
 
 const QStringList MessagesSettingsPage::commandExamples{
@@ -74,7 +84,7 @@ void MessagesSettingsPage::addClaudeCodeSection()
     addSectionLabel(QStringLiteral("Claude Code"));
     SettingsCard *card = addCard();
     card->addRow(new ActionRow(
-        QStringLiteral("Avisar quando o Claude terminar ou precisar de você"), [&integrations] { return claudeCodeRow(integrations.claudeConnected()); },
+        [&integrations] { return claudeCodeRow(integrations.claudeConnected()); },
         [&integrations] {
             // The state as it is now, not as the button was drawn.
             if (integrations.claudeConnected())
@@ -83,7 +93,7 @@ void MessagesSettingsPage::addClaudeCodeSection()
                 integrations.connectClaudeCode();
         }));
     card->addDivider();
-    card->addRow(new ActionRow(QStringLiteral("Ver como fica"), std::nullopt, QStringLiteral("Testar"), [this] { showDemo(); }));
+    card->addRow(new ActionRow(fixedContent(QStringLiteral("Ver como fica"), std::nullopt, QStringLiteral("Testar")), [this] { showDemo(); }));
     addText(QStringLiteral("Conectar adiciona dois hooks (Stop e Notification) em ~/.claude/settings.json; o resto do arquivo fica igual e uma "
                            "cópia do original é salva em settings.json.quib-backup. Clicar no aviso abre o app onde o Claude está rodando."));
 }
@@ -96,7 +106,6 @@ void MessagesSettingsPage::addClaudeUsageSection()
     addSectionLabel(QStringLiteral("Limites do Claude"));
     SettingsCard *card = addCard();
     card->addRow(new ActionRow(
-        QStringLiteral("Mostrar os limites de 5 horas e da semana"),
         [this, &preferences] {
             const bool enabled = preferences.claudeUsageFromLogin.value();
             return claudeUsageRow(enabled, enabled ? claudeUsageStatus() : QString());
@@ -106,8 +115,9 @@ void MessagesSettingsPage::addClaudeUsageSection()
 
     const auto showsPermission = [&preferences, &usage] { return showsPermissionRow(preferences.claudeUsageFromLogin.value(), usage.status()); };
     QWidget *permissionDivider = card->addDivider();
-    auto *permission = new ActionRow(QStringLiteral("O macOS precisa da sua permissão para ler o login do Claude Code"), std::nullopt,
-                                     QStringLiteral("Permitir acesso"), [&usage] { usage.fetch(Credentials::Interaction::allowed); });
+    auto *permission = new ActionRow(fixedContent(QStringLiteral("O macOS precisa da sua permissão para ler o login do Claude Code"), std::nullopt,
+                                                  QStringLiteral("Permitir acesso")),
+                                     [&usage] { usage.fetch(Credentials::Interaction::allowed); });
     card->addRow(permission);
     showWhile(permissionDivider, showsPermission);
     showWhile(permission, showsPermission);
@@ -120,8 +130,9 @@ void MessagesSettingsPage::addClaudeUsageSection()
 
     const auto showsStatusLine = [&integrations] { return integrations.statusLineConnected(); };
     QWidget *statusLineDivider = card->addDivider();
-    auto *statusLine = new ActionRow(QStringLiteral("Barra de status do claude no terminal"), QStringLiteral("Conectada"),
-                                     QStringLiteral("Desconectar"), [&integrations] { integrations.disconnectStatusLine(); });
+    auto *statusLine = new ActionRow(fixedContent(QStringLiteral("Barra de status do claude no terminal"), QStringLiteral("Conectada"),
+                                                  QStringLiteral("Desconectar")),
+                                     [&integrations] { integrations.disconnectStatusLine(); });
     card->addRow(statusLine);
     showWhile(statusLineDivider, showsStatusLine);
     showWhile(statusLine, showsStatusLine);
@@ -138,7 +149,7 @@ void MessagesSettingsPage::addCommandSection()
     Integrations &integrations = m_model.integrations;
     addSectionLabel(QStringLiteral("Linha de comando"));
     SettingsCard *card = addCard();
-    card->addRow(new ActionRow(QStringLiteral("Comando quib"), [&integrations] { return commandRow(integrations.commandInstalled()); },
+    card->addRow(new ActionRow([&integrations] { return commandRow(integrations.commandInstalled()); },
                                [&integrations] {
                                    if (integrations.commandInstalled())
                                        integrations.uninstallCommand();
@@ -193,23 +204,26 @@ QString MessagesSettingsPage::claudeUsageStatus() const
 
 ActionRowContent MessagesSettingsPage::claudeCodeRow(bool connected)
 {
+    const QString title = QStringLiteral("Avisar quando o Claude terminar ou precisar de você");
     if (connected)
-        return {QStringLiteral("Conectado"), QStringLiteral("Desconectar")};
-    return {std::nullopt, QStringLiteral("Conectar")};
+        return {title, QStringLiteral("Conectado"), QStringLiteral("Desconectar")};
+    return {title, std::nullopt, QStringLiteral("Conectar")};
 }
 
 ActionRowContent MessagesSettingsPage::claudeUsageRow(bool enabled, const QString &status)
 {
+    const QString title = QStringLiteral("Mostrar os limites de 5 horas e da semana");
     if (enabled)
-        return {status, QStringLiteral("Desconectar")};
-    return {std::nullopt, QStringLiteral("Conectar")};
+        return {title, status, QStringLiteral("Desconectar")};
+    return {title, std::nullopt, QStringLiteral("Conectar")};
 }
 
 ActionRowContent MessagesSettingsPage::commandRow(bool installed)
 {
+    const QString title = QStringLiteral("Comando quib");
     if (installed)
-        return {QStringLiteral("Instalado em ~/.local/bin"), QStringLiteral("Remover")};
-    return {std::nullopt, QStringLiteral("Instalar")};
+        return {title, QStringLiteral("Instalado em ~/.local/bin"), QStringLiteral("Remover")};
+    return {title, std::nullopt, QStringLiteral("Instalar")};
 }
 
 bool MessagesSettingsPage::showsPermissionRow(bool enabled, const ClaudeUsage::Status &status)

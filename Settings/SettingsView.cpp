@@ -9,13 +9,16 @@
 #include "Settings/FocusSettingsPage.h"
 #include "Settings/GeneralSettingsPage.h"
 #include "Settings/LockScreenSettingsPage.h"
+#include "Settings/MessagesSettingsPage.h"
+#include "Settings/NotificationsSettingsPage.h"
 #include "Settings/NowPlayingSettingsPage.h"
-#include "Settings/SoundSettingsPage.h"
 #include "Settings/SettingsPage.h"
 #include "Settings/SettingsRouter.h"
 #include "Settings/SettingsStyle.h"
 #include "Settings/SettingsText.h"
 #include "Settings/SidebarIcon.h"
+#include "Settings/SoundSettingsPage.h"
+#include "Settings/TimersSettingsPage.h"
 #include "Shared/Typography.h"
 
 #include <QAbstractButton>
@@ -225,8 +228,8 @@ SettingsPage *SettingsView::makePage(SettingsPageID page, AppModel &model, Setti
 {
     switch (page) {
     case SettingsPageID::general: return new GeneralSettingsPage(model);
-    case SettingsPageID::notifications: return new SettingsPage(page);
-    case SettingsPageID::messages: return new SettingsPage(page);
+    case SettingsPageID::notifications: return new NotificationsSettingsPage(model, router.notifications());
+    case SettingsPageID::messages: return new MessagesSettingsPage(model);
     case SettingsPageID::battery: return new BatterySettingsPage(model);
     case SettingsPageID::connectivity: return new ConnectivitySettingsPage(model);
     case SettingsPageID::focus: return new FocusSettingsPage(model, router.focus());
@@ -234,7 +237,7 @@ SettingsPage *SettingsView::makePage(SettingsPageID page, AppModel &model, Setti
     case SettingsPageID::sound: return new SoundSettingsPage(model);
     case SettingsPageID::nowPlaying: return new NowPlayingSettingsPage(model);
     case SettingsPageID::calendar: return new CalendarSettingsPage(model);
-    case SettingsPageID::timers: return new SettingsPage(page);
+    case SettingsPageID::timers: return new TimersSettingsPage(model);
     case SettingsPageID::lockScreen: return new LockScreenSettingsPage(model);
     case SettingsPageID::about: return new AboutSettingsPage(model);
     }

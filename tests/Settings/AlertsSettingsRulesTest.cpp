@@ -83,13 +83,16 @@ TEST(MessagesSettingsPageRules, UsageStatusStaysReadableForValuesThePollerNeverS
 
 TEST(MessagesSettingsPageRules, RowsFollowTheirState)
 {
-    EXPECT_EQ(MessagesSettingsPage::claudeCodeRow(true), (ActionRowContent{QStringLiteral("Conectado"), QStringLiteral("Desconectar")}));
-    EXPECT_EQ(MessagesSettingsPage::claudeCodeRow(false), (ActionRowContent{std::nullopt, QStringLiteral("Conectar")}));
+    const QString hooks = QStringLiteral("Avisar quando o Claude terminar ou precisar de você");
+    const QString usage = QStringLiteral("Mostrar os limites de 5 horas e da semana");
+    const QString command = QStringLiteral("Comando quib");
+    EXPECT_EQ(MessagesSettingsPage::claudeCodeRow(true), (ActionRowContent{hooks, QStringLiteral("Conectado"), QStringLiteral("Desconectar")}));
+    EXPECT_EQ(MessagesSettingsPage::claudeCodeRow(false), (ActionRowContent{hooks, std::nullopt, QStringLiteral("Conectar")}));
     EXPECT_EQ(MessagesSettingsPage::claudeUsageRow(true, QStringLiteral("Consultando…")),
-              (ActionRowContent{QStringLiteral("Consultando…"), QStringLiteral("Desconectar")}));
-    EXPECT_EQ(MessagesSettingsPage::claudeUsageRow(false, QStringLiteral("Consultando…")), (ActionRowContent{std::nullopt, QStringLiteral("Conectar")}));
-    EXPECT_EQ(MessagesSettingsPage::commandRow(true), (ActionRowContent{QStringLiteral("Instalado em ~/.local/bin"), QStringLiteral("Remover")}));
-    EXPECT_EQ(MessagesSettingsPage::commandRow(false), (ActionRowContent{std::nullopt, QStringLiteral("Instalar")}));
+              (ActionRowContent{usage, QStringLiteral("Consultando…"), QStringLiteral("Desconectar")}));
+    EXPECT_EQ(MessagesSettingsPage::claudeUsageRow(false, QStringLiteral("Consultando…")), (ActionRowContent{usage, std::nullopt, QStringLiteral("Conectar")}));
+    EXPECT_EQ(MessagesSettingsPage::commandRow(true), (ActionRowContent{command, QStringLiteral("Instalado em ~/.local/bin"), QStringLiteral("Remover")}));
+    EXPECT_EQ(MessagesSettingsPage::commandRow(false), (ActionRowContent{command, std::nullopt, QStringLiteral("Instalar")}));
 }
 
 TEST(MessagesSettingsPageRules, ThePermissionRowNeedsTheUsageOnAndAPermissionToAskFor)

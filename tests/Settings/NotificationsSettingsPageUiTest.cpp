@@ -98,9 +98,10 @@ TEST_F(NotificationsSettingsPageTest, WithoutAccessTheBoxShowsWhileMessagesAreOn
     EXPECT_TRUE(warning()->isVisible());
     EXPECT_TRUE(showsText(QStringLiteral("Precisa de Acesso Total ao Disco")));
     EXPECT_FALSE(showsText(QStringLiteral("Apps")));
-    // The place where the database's access is given: its folder.
+    // The permissions model tells how the access is given.
+    ASSERT_FALSE(model.banners.current());
     QTest::mouseClick(warning()->openSettingsButton(), Qt::LeftButton);
-    EXPECT_EQ(platform.workspace.openedLinks, QList<QUrl>{QUrl::fromLocalFile(folder.path())});
+    EXPECT_TRUE(model.banners.current());
 
     QTest::mouseClick(switchOf(QStringLiteral("Mensagens no notch")), Qt::LeftButton);
     EXPECT_FALSE(preferences.appNotifications.value());
@@ -116,8 +117,8 @@ TEST_F(NotificationsSettingsPageTest, BeforeTheMonitorExistsTheBoxsButtonDoesNot
     ASSERT_TRUE(warning());
     EXPECT_TRUE(warning()->isVisible());
     QTest::mouseClick(warning()->openSettingsButton(), Qt::LeftButton);
+    EXPECT_FALSE(model.banners.current());
     EXPECT_TRUE(platform.workspace.openedLinks.isEmpty());
-    EXPECT_TRUE(platform.workspace.opened.isEmpty());
 }
 
 TEST_F(NotificationsSettingsPageTest, TheBoxGivesWayToTheListWhenAccessComesAndTheListGrows)
