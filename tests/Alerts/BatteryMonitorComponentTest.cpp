@@ -37,7 +37,7 @@ protected:
         const Services fakes = platform.services();
         const Services services{fakes.scheduler, fakes.defaults, fakes.notifications, fakes.workspace, fakes.soundPlayer, fakes.audio,
                                 fakes.keyCapture, fakes.windowServer, fakes.screens, fakes.eventStore, fakes.location, fakes.credentials,
-                                fakes.pointer, fakes.backlights, fakes.updates, *sources, fakes.bluetooth, fakes.loginItems};
+                                fakes.pointer, fakes.backlights, fakes.updates, *sources, fakes.bluetooth, fakes.sessionLock, fakes.loginItems};
         model = std::make_unique<AppModel>(services);
         monitor = std::make_unique<BatteryMonitor>(*model);
         ASSERT_TRUE(waitUntil([this] { return BatteryMonitor::read(*sources).has_value(); }));

@@ -42,7 +42,7 @@ protected:
         const Services fakes = platform.services();
         const Services services{fakes.scheduler, fakes.defaults, fakes.notifications, fakes.workspace, fakes.soundPlayer, *audio, *keys,
                                 fakes.windowServer, fakes.screens, fakes.eventStore, fakes.location, fakes.credentials, fakes.pointer,
-                                fakes.backlights, fakes.updates, fakes.powerSources, fakes.bluetooth, fakes.loginItems};
+                                fakes.backlights, fakes.updates, fakes.powerSources, fakes.bluetooth, fakes.sessionLock, fakes.loginItems};
         model = std::make_unique<AppModel>(services);
     }
 

@@ -26,7 +26,7 @@ protected:
     FakePlatform platform;
     Services services = platform.services();
     Services withFiles{services.scheduler, services.defaults, services.notifications, services.workspace, services.soundPlayer, services.audio,
-                       services.keyCapture, services.windowServer, services.screens, store, services.location, services.credentials, services.pointer, services.backlights, services.updates, services.powerSources, services.bluetooth, services.loginItems};
+                       services.keyCapture, services.windowServer, services.screens, store, services.location, services.credentials, services.pointer, services.backlights, services.updates, services.powerSources, services.bluetooth, services.sessionLock, services.loginItems};
     Preferences preferences{platform.defaults};
     Sounds sounds{platform.soundPlayer};
     PermissionNotifications permissions;
