@@ -3,6 +3,8 @@
 #include "Support/FrameAnimation.h"
 
 #include <QGraphicsObject>
+#include "LockScreen/LyricsView.h"
+
 #include <QPointer>
 #include <QPropertyNotifier>
 
@@ -10,7 +12,7 @@ class AppModel;
 class BlurBackdrop;
 class LockClockView;
 class LockScreenState;
-class LyricsView;
+
 
 // The cover of one screen while the lock-screen player is large or shows
 // lyrics: the blur and dim with holes for the login window's controls, and,

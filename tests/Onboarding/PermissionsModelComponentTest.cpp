@@ -40,7 +40,7 @@ protected:
             const Services services{platform.scheduler, platform.defaults,     platform.notifications, platform.workspace,   platform.soundPlayer,
                                     platform.audio,     platform.keyCapture,   platform.windowServer,  platform.screens,     platform.eventStore,
                                     platform.location,  platform.credentials,  platform.pointer,       platform.backlights,  platform.updates,
-                                    platform.powerSources, *bluetooth};
+                                    platform.powerSources, *bluetooth, platform.sessionLock, platform.loginItems};
             m_model = std::make_unique<PermissionsModel>(services, notifications, banners, databasePath());
         }
         return *m_model;

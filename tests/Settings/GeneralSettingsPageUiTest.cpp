@@ -48,6 +48,7 @@ Services servicesWith(FakePlatform &p, UserDefaults &defaults, LoginItems &login
                     .updates = p.updates,
                     .powerSources = p.powerSources,
                     .bluetooth = p.bluetooth,
+                    .sessionLock = p.sessionLock,
                     .loginItems = loginItems};
 }
 

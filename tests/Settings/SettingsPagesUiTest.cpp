@@ -34,7 +34,7 @@ protected:
         const Services fakes = platform.services();
         return Services{fakes.scheduler, defaults, fakes.notifications, fakes.workspace, fakes.soundPlayer, fakes.audio,
                         fakes.keyCapture, fakes.windowServer, fakes.screens, fakes.eventStore, fakes.location, fakes.credentials,
-                        fakes.pointer, fakes.backlights, fakes.updates, fakes.powerSources, fakes.bluetooth, fakes.loginItems};
+                        fakes.pointer, fakes.backlights, fakes.updates, fakes.powerSources, fakes.bluetooth, fakes.sessionLock, fakes.loginItems};
     }
 
     // The settings file as written so far.
