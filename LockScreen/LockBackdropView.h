@@ -1,10 +1,9 @@
 #pragma once
 
+#include "LockScreen/LyricsView.h"
 #include "Support/FrameAnimation.h"
 
 #include <QGraphicsObject>
-#include "LockScreen/LyricsView.h"
-
 #include <QPointer>
 #include <QPropertyNotifier>
 
