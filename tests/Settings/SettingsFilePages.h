@@ -98,7 +98,7 @@ protected:
     AppModel model{Services{platform.scheduler, defaults, platform.notifications, platform.workspace, platform.soundPlayer, platform.audio,
                             platform.keyCapture, platform.windowServer, platform.screens, platform.eventStore, platform.location,
                             platform.credentials, platform.pointer, platform.backlights, platform.updates, platform.powerSources,
-                            platform.bluetooth, platform.loginItems}};
+                            platform.bluetooth, platform.sessionLock, platform.loginItems}};
     Preferences &preferences = model.preferences;
 
 private:
