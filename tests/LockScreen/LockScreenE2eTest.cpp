@@ -25,11 +25,7 @@ protected:
     {
         // The volume row depends on the sound server; without it the card's
         // layout is fixed.
-        const QString config = quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
-        ASSERT_TRUE(QDir().mkpath(config));
-        QFile settings(config + QStringLiteral("/defaults.json"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("{\"debugHooks\": true, \"lockShowVolume\": false}");
+        quib.writeDefaults(QByteArray("{\"debugHooks\": true, \"lockShowVolume\": false}"));
         ASSERT_TRUE(player.start(QStringLiteral("e2e")));
         ASSERT_TRUE(player.run(QStringLiteral(R"x(metadata {"title": "Canção", "artist": ["Artista"], "length": 200000000, "trackid": "/t/1"})x")));
         ASSERT_TRUE(player.run(QStringLiteral("status Playing")));

@@ -19,11 +19,7 @@ class SettingsWindowE2eTest : public DesktopAppTest {
 protected:
     void beforeLaunch() override
     {
-        const QString config = configHome() + QStringLiteral("/quib");
-        ASSERT_TRUE(QDir().mkpath(config));
-        QFile settings(config + QStringLiteral("/defaults.json"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("{\"debugHooks\": true}");
+        quib.writeDefaults(QByteArray("{\"debugHooks\": true}"));
     }
 
     QString configHome() { return quib.environment().value(QStringLiteral("XDG_CONFIG_HOME")); }

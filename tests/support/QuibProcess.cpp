@@ -23,8 +23,12 @@ QuibProcess::QuibProcess()
 
 void QuibProcess::writeDefaults(QJsonObject values) const
 {
-    if (!values.contains(QStringLiteral("onboardingDone")))
-        values.insert(QStringLiteral("onboardingDone"), true);
+    // Past the first launch's welcome window and the one-time banner about
+    // the notifications database, which would cover what tests look at.
+    for (const QString key : {QStringLiteral("onboardingDone"), QStringLiteral("fullDiskAccessSuggested")}) {
+        if (!values.contains(key))
+            values.insert(key, true);
+    }
     const QString folder = m_environment.value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/quib");
     QDir().mkpath(folder);
     QFile file(folder + QStringLiteral("/defaults.json"));
