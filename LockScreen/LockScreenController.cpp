@@ -83,7 +83,7 @@ std::optional<QRect> LockScreenController::frame(const QList<Screens::Screen> &s
     const QRect screen = screens.first().frame;
     const double offset = std::isfinite(lockOffset) ? std::clamp(lockOffset, -offsetBound, offsetBound) : 0;
     const double x = std::round(screen.x() + screen.width() / 2.0 - panelSize.width() / 2.0);
-    // The spec'd height is of the bottom edge above the screen's bottom
+    // The lift is the bottom edge's height above the screen's bottom
     // edge; y grows downwards here.
     const double lift = std::round(panelLift * screen.height() + offset);
     const double y = screen.y() + screen.height() - lift - panelSize.height();
