@@ -2,28 +2,19 @@
 
 #include "App/AppModel.h"
 #include "LockScreen/LockScreenPanel.h"
-#include "Notch/MicMutedIcon.h"
-#include "Notch/MutedIcons.h"
+#include "Notch/MicMutedCompactContent.h"
 #include "Notch/NotchShapeLayers.h"
 #include "Notch/NotchSizes.h"
 #include "Platform/WindowServer.h"
-#include "Shared/Typography.h"
 #include "Support/Log.h"
 #include "Support/Observation.h"
 
-#include <QPainter>
+#include <QGraphicsObject>
 #include <QRegion>
 
 #include <cmath>
 
 namespace {
-
-const QString word = QStringLiteral("Mudo");
-
-QFont wordFont()
-{
-    return Typography::systemFont(LockMuteView::wordSize, QFont::DemiBold);
-}
 
 // The panel's root: holds the silhouette's items, draws nothing itself.
 class Container final : public QGraphicsObject {
@@ -41,40 +32,6 @@ private:
 };
 
 } // namespace
-
-LockMuteView::LockMuteView(AppModel &model, const QSizeF &size, QGraphicsItem *parent)
-    : QGraphicsObject(parent)
-    , m_size(size)
-    , m_icons(new MutedIcons(this))
-{
-    m_muted.setBinding([&model] {
-        return Muted{model.preferences.showMicMutedIcon.value() && model.micMute.isMuted(),
-                     model.preferences.showSoundMutedIcon.value() && model.outputMute.isMuted()};
-    });
-    m_mutedNotifier = m_muted.addNotifier([this] { relayout(); });
-    relayout();
-}
-
-LockMuteView::~LockMuteView() = default;
-
-QRectF LockMuteView::wordRect() const
-{
-    const double width = Typography::width(word, wordFont());
-    return QRectF(m_size.width() - horizontalPadding - width, 0, width, m_size.height());
-}
-
-void LockMuteView::relayout()
-{
-    const Muted muted = m_muted.value();
-    m_icons->setMuted(muted.mic, muted.sound);
-    m_icons->setPos(horizontalPadding, (m_size.height() - m_icons->naturalSize().height()) / 2);
-    update();
-}
-
-void LockMuteView::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
-{
-    Typography::drawLine(*painter, wordRect(), word, wordFont(), MicMutedIcon::red(), Qt::AlignRight);
-}
 
 LockMuteIndicator::Layout LockMuteIndicator::layout(const Screens::Screen &screen, const NotchMetrics &metrics)
 {
@@ -150,7 +107,16 @@ void LockMuteIndicator::show()
     m_shapes->backgroundView()->setParentItem(root);
     m_shapes->contentView()->setParentItem(root);
     m_shapes->set(layout.shape);
-    auto *view = new LockMuteView(m_model, layout.content.size(), m_shapes->contentView());
+    // The compact mute strip, following the mute models and the icon
+    // settings while the panel is shown.
+    AppModel &model = m_model;
+    auto *view = new MicMutedCompactContent(
+        [&model] {
+            return MicMutedCompactContent::Muted{model.preferences.showMicMutedIcon.value() && model.micMute.isMuted(),
+                                                 model.preferences.showSoundMutedIcon.value() && model.outputMute.isMuted()};
+        },
+        m_shapes->contentView());
+    view->setSize(layout.content.size());
     view->setPos(layout.content.topLeft());
 
     m_panel = std::make_unique<LockScreenPanel>(layout.frame, root, LockScreenPanel::Mouse::ignores);

@@ -4,10 +4,7 @@
 #include "Notch/NotchMetrics.h"
 #include "Platform/Screens.h"
 
-#include <QGraphicsObject>
 #include <QList>
-#include <QProperty>
-#include <QPropertyNotifier>
 #include <QRect>
 
 #include <memory>
@@ -15,41 +12,8 @@
 
 class AppModel;
 class LockScreenPanel;
-class MutedIcons;
 class NotchShapeLayers;
 class ObservationLoop;
-
-// The row of the mute indicator: the muted speaker and microphone at the
-// leading edge and "Mudo" in the muted red at the trailing edge. It follows
-// the mute models and the icon settings while it is shown.
-class LockMuteView : public QGraphicsObject {
-    Q_OBJECT
-public:
-    static constexpr double horizontalPadding = 14;
-    static constexpr double wordSize = 11.5;
-
-    // `size`: the widened notch's width and the notch's height.
-    LockMuteView(AppModel &model, const QSizeF &size, QGraphicsItem *parent = nullptr);
-    ~LockMuteView() override;
-
-    QRectF wordRect() const;
-
-    QRectF boundingRect() const override { return QRectF(QPointF(), m_size); }
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
-
-private:
-    struct Muted {
-        bool mic;
-        bool sound;
-        bool operator==(const Muted &) const = default;
-    };
-    void relayout();
-
-    QSizeF m_size;
-    MutedIcons *m_icons;
-    QProperty<Muted> m_muted;
-    QPropertyNotifier m_mutedNotifier;
-};
 
 // While the session is locked and the output or the microphone is muted, a
 // notch-shaped panel at the top of the notch screen, above the locker, shows

@@ -20,10 +20,15 @@ QFont wordFont()
 } // namespace
 
 MicMutedCompactContent::MicMutedCompactContent(NotchViewModel &viewModel, QGraphicsItem *parent)
+    : MicMutedCompactContent([&viewModel] { return Muted{viewModel.showsMicMuted(), viewModel.showsSoundMuted()}; }, parent)
+{
+}
+
+MicMutedCompactContent::MicMutedCompactContent(std::function<Muted()> muted, QGraphicsItem *parent)
     : QGraphicsObject(parent)
     , m_icons(new MutedIcons(this))
 {
-    m_muted.setBinding([&viewModel] { return Muted{viewModel.showsMicMuted(), viewModel.showsSoundMuted()}; });
+    m_muted.setBinding(std::move(muted));
     m_mutedNotifier = m_muted.addNotifier([this] { relayout(); });
     relayout();
 }

@@ -4,6 +4,8 @@
 #include <QProperty>
 #include <QPropertyNotifier>
 
+#include <functional>
+
 class MutedIcons;
 class NotchViewModel;
 
@@ -16,7 +18,16 @@ public:
     static constexpr double horizontalPadding = 14;
     static constexpr double wordSize = 11.5;
 
+    struct Muted {
+        bool mic;
+        bool sound;
+        bool operator==(const Muted &) const = default;
+    };
+
+    // Follows the notch's mute flags.
     MicMutedCompactContent(NotchViewModel &viewModel, QGraphicsItem *parent = nullptr);
+    // Follows `muted`, a binding: every property it reads is observed.
+    MicMutedCompactContent(std::function<Muted()> muted, QGraphicsItem *parent = nullptr);
     ~MicMutedCompactContent() override;
 
     // The rectangle the content fills, from (0, 0): the compact state's
@@ -31,11 +42,6 @@ public:
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
 private:
-    struct Muted {
-        bool mic;
-        bool sound;
-        bool operator==(const Muted &) const = default;
-    };
     void relayout();
 
     QSizeF m_size;
