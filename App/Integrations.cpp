@@ -160,8 +160,6 @@ Integrations::Outcome Integrations::connectHooks(const std::optional<QString> &e
         QString error;
         if (!linkCommand(executable, error))
             return finished(linkError(error));
-        if (!linkTarget())
-            return finished();
     }
     return changeClaudeSettings([](QJsonObject &settings) {
         QJsonObject hooks = settings.value(hooksKey).toObject();
@@ -272,10 +270,18 @@ Integrations::Outcome Integrations::finished(std::optional<QString> error)
     return Outcome{true, std::move(error), readFlags()};
 }
 
+// Only a link that counts as the command is made: one to a program of
+// another name would leave "Instalar" on screen with no word of why.
 bool Integrations::linkCommand(const std::optional<QString> &executable, QString &error)
 {
-    if (!executable)
-        return true;
+    if (!executable) {
+        error = QStringLiteral("o caminho do programa em execução é desconhecido");
+        return false;
+    }
+    if (QFileInfo(*executable).fileName() != programName) {
+        error = QStringLiteral("o programa em execução (%1) não se chama %2").arg(*executable, programName);
+        return false;
+    }
     const std::filesystem::path link = fileSystemPath(commandPath());
     std::error_code failure;
     std::filesystem::create_directories(link.parent_path(), failure);

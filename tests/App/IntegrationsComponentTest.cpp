@@ -506,14 +506,36 @@ TEST_F(IntegrationsTest, ALinkToAnotherProgramIsReplacedOnInstallButKeptOnUninst
     EXPECT_TRUE(QFileInfo::exists(executable));
 }
 
-TEST_F(IntegrationsTest, WithoutAnExecutableNothingIsLinked)
+// Installing or connecting with no program to link, or one that would not
+// count as the command, says why and leaves no link and no hooks.
+TEST_F(IntegrationsTest, WithoutAProgramNamedQuibNothingIsLinkedAndTheReasonIsShown)
 {
-    make(std::nullopt).installCommand();
-    settle();
+    const QString renamed = path(QStringLiteral("opt/quib-2.0/bin/quib-dev"));
+    writeFile(renamed, "#!/bin/sh\n");
+    struct Case {
+        const char *name;
+        std::optional<QString> executable;
+        QString description;
+    };
+    const Case cases[] = {
+        {"no running program known", std::nullopt, QStringLiteral("o caminho do programa em execução é desconhecido")},
+        {"a program of another name", renamed, QStringLiteral("o programa em execução (%1) não se chama quib").arg(renamed)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString expected = QStringLiteral("Não deu para criar ") + Integrations::commandPath() + QStringLiteral(": ") + c.description;
+        make(c.executable).installCommand();
+        settle();
+        EXPECT_EQ(model().lastError(), expected);
 
-    EXPECT_FALSE(linkExists());
-    EXPECT_FALSE(model().commandInstalled());
-    EXPECT_EQ(model().lastError(), std::nullopt);
+        model().connectClaudeCode();
+        settle();
+        EXPECT_EQ(model().lastError(), expected);
+        EXPECT_FALSE(linkExists());
+        EXPECT_FALSE(model().commandInstalled());
+        EXPECT_FALSE(model().claudeConnected());
+        EXPECT_FALSE(QFileInfo::exists(settingsPath)) << "connecting stops before the agent's file";
+    }
 }
 
 // Each row: what ~/.local/bin/quib is before the repair (none: nothing),
@@ -595,9 +617,8 @@ TEST_F(IntegrationsTest, ActionsApplyInCallOrder)
     EXPECT_EQ(errors[1], std::nullopt);
 }
 
-// The app model refreshes first and repairs the link after: the flag shows
-// the link as found, and the link then names the running executable.
-TEST_F(IntegrationsTest, TheAppModelRefreshesAndThenRepairsTheLink)
+// The app model refreshes and repairs the link without creating one.
+TEST_F(IntegrationsTest, TheAppModelReadsTheLinkAndNeverCreatesOne)
 {
     for (const bool withLink : {true, false}) {
         SCOPED_TRACE(withLink ? "a link into an older copy" : "no link");
@@ -613,7 +634,9 @@ TEST_F(IntegrationsTest, TheAppModelRefreshesAndThenRepairsTheLink)
         EXPECT_EQ(app.integrations.commandInstalled(), withLink);
         EXPECT_EQ(linkExists(), withLink);
         if (withLink) {
-            EXPECT_EQ(linkDestination(), Integrations::runningExecutable());
+            // The test program is not named quib: a link to it would not be
+            // the command, so the one found stays.
+            EXPECT_EQ(linkDestination(), olderExecutable);
         }
     }
 }
