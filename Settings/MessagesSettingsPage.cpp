@@ -6,6 +6,7 @@
 #include "Settings/CommandExample.h"
 #include "Settings/SettingsBinding.h"
 #include "Settings/SettingsControls.h"
+#include "Settings/SettingsValueText.h"
 #include "Settings/SettingsStyle.h"
 #include "Settings/SettingsText.h"
 #include "Shared/SystemColors.h"
@@ -67,7 +68,7 @@ void MessagesSettingsPage::addAlertsCard()
     card->addRow(new ToggleRow(QStringLiteral("Avisos de apps e scripts"), bindingOf(preferences.externalAlerts), alertsIcon));
     card->addDivider();
     card->addRow(new SliderRow(QStringLiteral("Duração"), bindingOf(preferences.externalDuration), 2, 15, 1,
-                               wholeSecondsText));
+                               [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("s")); }));
     card->addDivider();
     ToggleRow::Options sound;
     sound.preview = [this] { m_model.sounds.play(Sounds::Kind::bottle); };

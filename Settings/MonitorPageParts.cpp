@@ -1,6 +1,7 @@
 #include "Settings/MonitorPageParts.h"
 
 #include "Settings/SettingsControls.h"
+#include "Settings/SettingsValueText.h"
 #include "Settings/SettingsPage.h"
 #include "Settings/SettingsText.h"
 #include "Shared/Sounds.h"
@@ -41,7 +42,8 @@ LowBatteryRows lowBatteryRows(Setting<bool> &warn, Setting<double> &threshold, S
     soundOptions.preview = [&sounds] { sounds.play(Sounds::Kind::funk); };
     return LowBatteryRows{
         new ToggleRow(QStringLiteral("Avisar com bateria fraca"), bindingOf(warn)),
-        new SliderRow(QStringLiteral("Limite de bateria fraca"), bindingOf(threshold), 5, 50, 5, wholePercentText),
+        new SliderRow(QStringLiteral("Limite de bateria fraca"), bindingOf(threshold), 5, 50, 5,
+                                  [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("%")); }),
         new ToggleRow(QStringLiteral("Som com bateria fraca"), bindingOf(sound), std::move(soundOptions)),
     };
 }

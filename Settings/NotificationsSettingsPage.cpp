@@ -4,6 +4,7 @@
 #include "Platform/Workspace.h"
 #include "Settings/FullDiskAccessWarning.h"
 #include "Settings/SettingsControls.h"
+#include "Settings/SettingsValueText.h"
 #include "Settings/SettingsText.h"
 
 #include <QHBoxLayout>
@@ -102,7 +103,7 @@ NotificationsSettingsPage::NotificationsSettingsPage(AppModel &model, AppNotific
     card->addRow(new ToggleRow(QStringLiteral("Mensagens no notch"), bindingOf(preferences.appNotifications), messagesIcon));
     card->addDivider();
     card->addRow(new SliderRow(QStringLiteral("Duração"), bindingOf(preferences.notificationDuration), 2, 15, 1,
-                               wholeSecondsText));
+                               [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("s")); }));
     card->addDivider();
     ToggleRow::Options hideContent;
     hideContent.hint = QStringLiteral("Mostra só o app e “Nova notificação”");

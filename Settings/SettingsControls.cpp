@@ -174,27 +174,6 @@ QString secondsText(double value)
     return QString::number(value, 'f', 1) + u's';
 }
 
-// `value` truncated, as a conversion to a whole number does, followed by
-// `unit`. A value that is not finite reads 0; a finite one beyond the range
-// of whole numbers stops at its end (converting it would be undefined).
-static QString wholeNumberText(double value, QChar unit)
-{
-    // The largest double below 2^63, the end of qint64.
-    constexpr double largest = 9223372036854774784.0;
-    const double whole = std::isfinite(value) ? std::clamp(std::trunc(value), -largest, largest) : 0;
-    return QString::number(qint64(whole)) + unit;
-}
-
-QString wholePercentText(double value)
-{
-    return wholeNumberText(value, u'%');
-}
-
-QString wholeSecondsText(double value)
-{
-    return wholeNumberText(value, u's');
-}
-
 // MARK: AccentSwitch
 
 AccentSwitch::AccentSwitch(QWidget *parent)

@@ -33,11 +33,8 @@ void enableWhile(QWidget *widget, std::function<bool()> predicate);
 // wide, as the rows draw their icons.
 QWidget *symbolView(const QString &name, double size, const QColor &color, double boxWidth, QWidget *parent = nullptr);
 
-// The value texts of the sliders: "%.1fs" (4 reads 4.0s), the whole percent
-// and the whole seconds, fraction dropped (10.9 reads 10% and 10s).
+// The seconds sliders' value text: "%.1fs" (4 reads 4.0s).
 QString secondsText(double value);
-QString wholePercentText(double value);
-QString wholeSecondsText(double value);
 
 // The 38 × 22 switch: an accent capsule when on, a knob that slides.
 class AccentSwitch : public QAbstractButton {

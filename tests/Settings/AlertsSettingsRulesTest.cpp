@@ -3,7 +3,6 @@
 #include "Settings/MessagesSettingsPage.h"
 #include "Settings/NotificationsSettingsPage.h"
 #include "Settings/SettingsStyle.h"
-#include "Settings/SettingsControls.h"
 
 #include <gtest/gtest.h>
 
@@ -155,13 +154,3 @@ TEST(NotificationsSettingsPageRules, OneSectionUnderTheCard)
             << c.hasMonitor << c.hasAccess << c.appNotifications;
 }
 
-TEST(SliderTexts, WholeSecondsDropTheFractionAndStayDefinedForAnyValue)
-{
-    const std::pair<double, const char *> seconds[] = {{5, "5s"}, {6, "6s"}, {14.99, "14s"}, {2, "2s"}, {-2.5, "-2s"}};
-    for (const auto &[value, text] : seconds)
-        EXPECT_EQ(wholeSecondsText(value), QString::fromLatin1(text)) << value;
-    EXPECT_EQ(wholeSecondsText(std::numeric_limits<double>::quiet_NaN()), QStringLiteral("0s"));
-    EXPECT_EQ(wholeSecondsText(std::numeric_limits<double>::infinity()), QStringLiteral("0s"));
-    EXPECT_EQ(wholePercentText(1e300), QStringLiteral("9223372036854774784%"));
-    EXPECT_EQ(wholePercentText(-1e300), QStringLiteral("-9223372036854774784%"));
-}

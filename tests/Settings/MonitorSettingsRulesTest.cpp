@@ -80,14 +80,11 @@ TEST(AccessibilityHintRules, TheWarningShowsUnlessGranted)
     }
 }
 
-TEST(SliderTexts, SecondsWithOneDecimalAndWholePercents)
+TEST(SliderTexts, SecondsWithOneDecimal)
 {
     const std::pair<double, const char *> seconds[] = {{4, "4.0s"}, {1.5, "1.5s"}, {0.5, "0.5s"}, {10, "10.0s"}};
     for (const auto &[value, text] : seconds)
         EXPECT_EQ(secondsText(value), QString::fromLatin1(text)) << value;
-    const std::pair<double, const char *> percents[] = {{10, "10%"}, {10.9, "10%"}, {5, "5%"}, {50, "50%"}, {0, "0%"}};
-    for (const auto &[value, text] : percents)
-        EXPECT_EQ(wholePercentText(value), QString::fromLatin1(text)) << value;
 }
 
 } // namespace

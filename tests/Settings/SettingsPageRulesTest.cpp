@@ -22,9 +22,10 @@ TEST(SettingsValueText, WholeNumberCutsTowardZero)
     };
     for (const Case c : {Case{3, "s", "3s"}, Case{0, "s", "0s"}, Case{15, "s", "15s"}, Case{3.7, "s", "3s"}, Case{0, "m", "0m"},
                          Case{-20, "px", "-20px"}, Case{-150, "px", "-150px"}, Case{-0.5, "px", "0px"}, Case{-10.9, "px", "-10px"},
+                         Case{14.99, "s", "14s"}, Case{-2.5, "s", "-2s"}, Case{10.9, "%", "10%"}, Case{50, "%", "50%"},
                          Case{nan, "m", "–m"}, Case{infinity, "m", "–m"}, Case{-infinity, "px", "–px"},
                          // Far beyond any integer type, and still no overflow.
-                         Case{1e20, "m", "100000000000000000000m"}}) {
+                         Case{1e20, "m", "100000000000000000000m"}, Case{-1e20, "%", "-100000000000000000000%"}}) {
         SCOPED_TRACE(c.value);
         EXPECT_EQ(SettingsValueText::wholeNumber(c.value, QString::fromUtf8(c.unit)), QString::fromUtf8(c.text));
     }
