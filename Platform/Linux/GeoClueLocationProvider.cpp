@@ -63,6 +63,19 @@ bool GeoClueLocationProvider::isAvailable(const QDBusConnection &bus)
     return bus.interface()->activatableServiceNames().value().contains(service);
 }
 
+// GeoClue keeps no answer that can be read without asking. The first
+// delegate is the weather, once it is turned on: one request then learns
+// the answer, as a system that remembers would already know it; with the
+// weather off nothing asks until the user does.
+void GeoClueLocationProvider::setDelegate(Delegate *delegate)
+{
+    m_delegate = delegate;
+    if (delegate && !m_hadDelegate) {
+        m_hadDelegate = true;
+        requestLocation();
+    }
+}
+
 void GeoClueLocationProvider::setDesiredAccuracy(double meters)
 {
     if (meters < 100)

@@ -30,7 +30,7 @@ public:
     // Whether a GeoClue2 service is running or can be started on that bus.
     static bool isAvailable(const QDBusConnection &bus);
 
-    void setDelegate(Delegate *delegate) override { m_delegate = delegate; }
+    void setDelegate(Delegate *delegate) override;
     void setDesiredAccuracy(double meters) override;
     AuthorizationStatus authorizationStatus() const override { return m_status; }
     void requestLocation() override;
@@ -58,6 +58,7 @@ private:
     uint m_accuracyLevel = 4;
     QString m_clientPath;
     bool m_requesting = false;
+    bool m_hadDelegate = false;
     // Counts the requests, so that answers to an ended one are told apart.
     quint64 m_request = 0;
     // Single shot; Qt's timers run on the monotonic clock.

@@ -151,12 +151,7 @@ std::unique_ptr<LocationProvider> makeLocationProvider()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (GeoClueLocationProvider::isAvailable(bus)) {
-        auto provider = std::make_unique<GeoClueLocationProvider>(bus, QStringLiteral("com.brenvask.Quib"));
-        // GeoClue remembers no answer that could be read: ask at once, so the
-        // weather and the permissions learn it as they would from a system
-        // that remembers.
-        provider->requestAuthorization();
-        return provider;
+        return std::make_unique<GeoClueLocationProvider>(bus, QStringLiteral("com.brenvask.Quib"));
     }
     qCWarning(lcPlatform, "Quib: no GeoClue2 on the system bus; the weather has no location");
     return std::make_unique<InertLocationProvider>();

@@ -46,12 +46,38 @@ TEST_F(GeoClueTest, ARequestAnswersWithTheLocationAndStopsTheClient)
 {
     Recorder recorder;
     provider.setDelegate(&recorder);
-    provider.requestLocation();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.locations.isEmpty(); }, 5000));
-    EXPECT_EQ(recorder.locations, QList<Coordinate>{(Coordinate{-23.5505, -46.6333})});
+    provider.requestLocation();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.locations.size() == 2; }, 5000));
+    EXPECT_EQ(recorder.locations, (QList<Coordinate>{Coordinate{-23.5505, -46.6333}, Coordinate{-23.5505, -46.6333}}));
     EXPECT_EQ(geoClue.desktopId(), QStringLiteral("com.brenvask.Quib"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return geoClue.stops() == 1; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return geoClue.stops() == 2; }, 5000));
     EXPECT_TRUE(recorder.failures.isEmpty());
+}
+
+// Nothing asks GeoClue until the first delegate (the weather, when it is on)
+// arrives; that one request learns the answer, and later delegates ask
+// nothing more.
+TEST_F(GeoClueTest, OnlyTheFirstDelegateAsksAndItLearnsTheAnswer)
+{
+    QList<LocationProvider::AuthorizationStatus> seen;
+    provider.observeAuthorization([&](LocationProvider::AuthorizationStatus status) { seen.append(status); });
+    provider.setDesiredAccuracy(1000);
+    QTest::qWait(100);
+    EXPECT_EQ(geoClue.starts(), 0);
+    EXPECT_EQ(provider.authorizationStatus(), LocationProvider::AuthorizationStatus::notDetermined);
+
+    Recorder first;
+    provider.setDelegate(&first);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !first.locations.isEmpty(); }, 5000));
+    EXPECT_EQ(seen, QList<LocationProvider::AuthorizationStatus>{LocationProvider::AuthorizationStatus::authorized});
+
+    Recorder second;
+    provider.setDelegate(nullptr);
+    provider.setDelegate(&second);
+    QTest::qWait(100);
+    EXPECT_EQ(geoClue.starts(), 1);
+    EXPECT_TRUE(second.locations.isEmpty());
 }
 
 // GeoClue may never find the computer, or never answer at all: the request
@@ -63,6 +89,9 @@ TEST_F(GeoClueTest, ARequestLeftUnansweredTimesOutAndTheNextOneStarts)
         SCOPED_TRACE(name);
         Recorder recorder;
         provider.setDelegate(&recorder);
+        // The first delegate's own request ends before this one starts.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return geoClue.stops() >= 1; }, 5000));
+        recorder.locations.clear();
         const int startsBefore = geoClue.starts();
         const int stopsBefore = geoClue.stops();
         geoClue.enqueue(stall);
@@ -87,10 +116,8 @@ TEST_F(GeoClueTest, TheWeatherRefreshesAfterALocationRequestThatWasNeverAnswered
     ManualScheduler scheduler;
     WeatherModel weather(scheduler, provider, forecastService.url());
 
+    // The weather's start asks GeoClue once, and that request stalls.
     geoClue.enqueue(GeoClueStandIn::Start::stayQuiet);
-    // As the app does at launch: GeoClue is asked once, so that its answer is
-    // known.
-    provider.requestAuthorization();
     weather.start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return geoClue.stops() == 1; }, 5000)) << "the first request timed out";
     EXPECT_FALSE(weather.temperature());
