@@ -49,19 +49,38 @@ QString stringAt(plist_t dictionary, const char *key)
     return value ? QString::fromUtf8(value, qsizetype(length)) : QString();
 }
 
+// The text of a dictionary key, taken from the key's XML form: the library
+// copies a key as a C string and fails an assertion when it holds a NUL,
+// whereas its XML writer writes it whole, escaping only '&', '<' and '>'.
+QString keyText(plist_t key)
+{
+    char *xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(key, &xml, &length);
+    const QByteArray document(xml, qsizetype(length));
+    plist_to_xml_free(xml);
+    const QByteArray open = QByteArrayLiteral("<key>");
+    const qsizetype start = document.indexOf(open) + open.size();
+    const qsizetype end = document.lastIndexOf(QByteArrayLiteral("</key>"));
+    if (start < open.size() || end < start)
+        return {};
+    return QString::fromUtf8(document.mid(start, end - start))
+        .replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+}
+
 QString sortedKeys(plist_t dictionary)
 {
     QStringList keys;
     plist_dict_iter iterator = nullptr;
     plist_dict_new_iter(dictionary, &iterator);
     for (;;) {
-        char *key = nullptr;
         plist_t value = nullptr;
-        plist_dict_next_item(dictionary, iterator, &key, &value);
-        if (!key)
+        plist_dict_next_item(dictionary, iterator, nullptr, &value);
+        if (!value)
             break;
-        keys.append(QString::fromUtf8(key));
-        std::free(key);
+        keys.append(keyText(plist_dict_item_get_key(value)));
     }
     std::free(iterator);
     keys.sort();

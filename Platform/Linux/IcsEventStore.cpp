@@ -387,9 +387,9 @@ EventStore::Event makeEvent(const Item &item, const QDateTime &start, const QDat
 // The events of one calendar's parsed files that overlap the range.
 // Occurrences replaced by an item with a RECURRENCE-ID give way to it;
 // cancelled items and occurrences are left out. Nothing when the calendar
-// exceeds its budget.
+// exceeds its budget or the load is cancelled.
 std::optional<QList<EventStore::Event>> expand(const std::vector<ComponentPointer> &files, const QStringList &paths, const EventStore::Calendar &calendar,
-                                               const QDateTime &rangeStart, const QDateTime &rangeEnd, Budget &budget)
+                                               const QDateTime &rangeStart, const QDateTime &rangeEnd, const std::atomic<bool> &cancelled)
 {
     QList<Item> masters;
     QHash<QString, QList<Item>> overrides;
@@ -409,6 +409,9 @@ std::optional<QList<EventStore::Event>> expand(const std::vector<ComponentPointe
         }
     }
 
+    // Reading the items costs, like parsing, in proportion to the file's
+    // size; the budget is for what their rules make of them.
+    Budget budget(cancelled);
     QList<EventStore::Event> events;
     for (const Item &master : std::as_const(masters)) {
         if (isCancelled(master.component))
@@ -519,8 +522,7 @@ EventStore::Snapshot readCalendars(const QList<Source> &sources, const QDateTime
         snapshot.calendars.append(calendar);
         if (!wanted)
             continue;
-        Budget budget(cancelled);
-        if (const auto events = expand(files, paths, calendar, start, end, budget))
+        if (const auto events = expand(files, paths, calendar, start, end, cancelled))
             snapshot.events.append(*events);
         else if (!cancelled.load())
             qCWarning(lcCalendar, "Quib: calendar %s left out: its repeating events need more than %d occurrences or %lld ms of processor time for the day",

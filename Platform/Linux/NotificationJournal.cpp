@@ -1,6 +1,7 @@
 #include "Platform/Linux/NotificationJournal.h"
 
 #include "Platform/Workspace.h"
+#include "Support/AtomicFile.h"
 #include "Support/Log.h"
 
 #include <dbus/dbus.h>
@@ -11,7 +12,6 @@
 #include <unistd.h>
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QObject>
 #include <QThread>
@@ -26,6 +26,10 @@ namespace {
 const char *const notificationsInterface = "org.freedesktop.Notifications";
 constexpr int busCallTimeoutMilliseconds = 1000;
 constexpr int writeBusyTimeoutMilliseconds = 1000;
+// rec_id grows with every record, also after old ones are pruned.
+const char *const schema = "CREATE TABLE IF NOT EXISTS app (app_id INTEGER PRIMARY KEY, identifier TEXT UNIQUE);"
+                           "CREATE TABLE IF NOT EXISTS record (rec_id INTEGER PRIMARY KEY AUTOINCREMENT, app_id INTEGER NOT NULL,"
+                           " data BLOB, delivered_date REAL, request_last_date REAL, presented INTEGER, style INTEGER);";
 
 // A private connection to the bus, closed and released with its owner.
 struct Connection {
@@ -254,11 +258,30 @@ struct NotificationJournal::Private {
         QMetaObject::invokeMethod(writer, [this, app, data, delivered] { write(app, data, delivered); }, Qt::QueuedConnection);
     }
 
+    // Makes the database file with its tables in one step: a reader may open
+    // the file as soon as it exists, and without the tables it would take
+    // the file for no notification database.
+    bool createDatabase() const
+    {
+        sqlite3 *memory = nullptr;
+        sqlite3_open(":memory:", &memory);
+        sqlite3_int64 size = 0;
+        unsigned char *image = execute(memory, schema) ? sqlite3_serialize(memory, "main", &size, 0) : nullptr;
+        sqlite3_close(memory);
+        QString error = QStringLiteral("no database image");
+        const bool written = image && AtomicFile::write(path, QByteArray(reinterpret_cast<const char *>(image), qsizetype(size)), &error);
+        sqlite3_free(image);
+        if (!written)
+            qCWarning(lcAlerts, "Quib: the notification journal cannot create %s (%s)", qPrintable(path), qPrintable(error));
+        return written;
+    }
+
     bool openDatabase()
     {
         if (db)
             return true;
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!QFileInfo::exists(path) && !createDatabase())
+            return false;
         sqlite3 *opened = nullptr;
         if (sqlite3_open_v2(path.toUtf8().constData(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
             qCWarning(lcAlerts, "Quib: the notification journal cannot open %s (%s)", qPrintable(path), sqlite3_errmsg(opened));
@@ -267,11 +290,9 @@ struct NotificationJournal::Private {
         }
         sqlite3_busy_timeout(opened, writeBusyTimeoutMilliseconds);
         db = opened;
-        // rec_id grows with every record, also after old ones are pruned.
-        return execute(db,
-                       "CREATE TABLE IF NOT EXISTS app (app_id INTEGER PRIMARY KEY, identifier TEXT UNIQUE);"
-                       "CREATE TABLE IF NOT EXISTS record (rec_id INTEGER PRIMARY KEY AUTOINCREMENT, app_id INTEGER NOT NULL,"
-                       " data BLOB, delivered_date REAL, request_last_date REAL, presented INTEGER, style INTEGER);");
+        // A file that was not made in one step (by an earlier version) may
+        // lack the tables.
+        return execute(db, schema);
     }
 
     void write(const QString &app, const QByteArray &data, double delivered)

@@ -97,10 +97,14 @@ TEST(NotificationPayload, SummaryListsTheKeysSorted)
                   QStringLiteral("top[req,uuid] req[body,titl] decode=true"));
         EXPECT_EQ(NotificationPayload::summary(NotificationFixtures::plist(format, QStringLiteral("<dict><key>z</key><true/><key>a</key><true/></dict>"))),
                   QStringLiteral("top[a,z] req[sem req] decode=false"));
+        // A key that reads like markup is shown as the text it is.
+        EXPECT_EQ(NotificationPayload::summary(NotificationFixtures::plist(format, QStringLiteral("<dict><key>x&amp;lt;y&lt;&gt;&amp;</key><true/></dict>"))),
+                  QStringLiteral("top[x&lt;y<>&] req[sem req] decode=false"));
     }
 }
 
-// A database written by someone else may hold strings with a NUL inside.
+// A database written by someone else may hold strings and keys with a NUL
+// inside.
 TEST(NotificationPayload, AStringWithANulInsideIsReadWhole)
 {
     QFile file(QStringLiteral(QUIB_TEST_FIXTURES "/payloads/string-with-nul.bplist"));
@@ -109,4 +113,13 @@ TEST(NotificationPayload, AStringWithANulInsideIsReadWhole)
     ASSERT_TRUE(texts.has_value());
     EXPECT_EQ(texts->body, QStringLiteral("Corpo da mensagem"));
     EXPECT_TRUE(texts->subtitle.contains(QChar(0))) << texts->subtitle.toStdString();
+}
+
+TEST(NotificationPayload, AKeyWithANulInsideIsListedWhole)
+{
+    QFile file(QStringLiteral(QUIB_TEST_FIXTURES "/payloads/key-with-nul.bplist"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(NotificationPayload::decode(bytes), Texts{});
+    EXPECT_EQ(NotificationPayload::summary(bytes), QStringLiteral("top[app,req] req[Títu") + QChar(0) + QStringLiteral("o] decode=true"));
 }

@@ -1,4 +1,5 @@
 #include "Alerts/AppNotificationMonitor.h"
+#include "Alerts/NotificationDatabaseReader.h"
 #include "Alerts/NotificationPayload.h"
 #include "App/AppModel.h"
 #include "Platform/Fake/FakePlatform.h"
@@ -12,12 +13,18 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -123,6 +130,39 @@ TEST_F(NotificationJournalComponentTest, KeepsTheNewestRecords)
     ASSERT_TRUE(kept.first().texts && kept.last().texts);
     EXPECT_EQ(kept.first().texts->title, QStringLiteral("11"));
     EXPECT_EQ(kept.last().texts->title, QString::number(sent));
+}
+
+// The monitor may open the database the moment its file appears (both
+// start with the app); without its tables then, it would find no access.
+TEST_F(NotificationJournalComponentTest, TheDatabaseAppearsWithItsTables)
+{
+    journal.reset();
+    ASSERT_TRUE(QFile::remove(path()));
+    const QByteArray name = QFileInfo(path()).fileName().toUtf8();
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, QFileInfo(path()).absolutePath().toUtf8().constData(), IN_CREATE | IN_MOVED_TO), 0);
+    journal = std::make_unique<NotificationJournal>(platform.workspace, bus.address(), path());
+
+    // Opened as soon as the name appears, while the journal goes on.
+    std::optional<bool> opened;
+    const QDeadlineTimer deadline(10000);
+    while (!opened && !deadline.hasExpired()) {
+        pollfd ready{watch, POLLIN, 0};
+        if (::poll(&ready, 1, int(deadline.remainingTime())) <= 0)
+            break;
+        alignas(inotify_event) char events[4096];
+        const ssize_t length = ::read(watch, events, sizeof events);
+        for (ssize_t offset = 0; offset < length && !opened;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(events + offset);
+            if (event->len && name == event->name)
+                opened = NotificationDatabaseReader().open(path());
+            offset += ssize_t(sizeof(inotify_event) + event->len);
+        }
+    }
+    ::close(watch);
+    ASSERT_TRUE(opened.has_value()) << "the database never appeared";
+    EXPECT_TRUE(*opened);
 }
 
 // From notify-send to the banner: the journal's database read by the

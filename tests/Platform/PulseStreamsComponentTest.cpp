@@ -133,7 +133,8 @@ TEST_F(PulseStreamsComponentTest, MirrorsStreamsWithTheirProcessCorkStateAndVolu
     corkable.writeLine("cork");
     ASSERT_EQ(corkable.nextLine(), "ok");
     EXPECT_TRUE(waitUntil([&] { return stream(Direction::Playback, corkable.pid())->isCorked; }));
-    EXPECT_GE(changes.size(), 1);
+    // The mirror changes at once; its report follows as a queued call.
+    EXPECT_TRUE(waitUntil([&] { return !changes.isEmpty(); }));
     corkable.writeLine("uncork");
     ASSERT_EQ(corkable.nextLine(), "ok");
     EXPECT_TRUE(waitUntil([&] { return !stream(Direction::Playback, corkable.pid())->isCorked; }));
@@ -144,7 +145,7 @@ TEST_F(PulseStreamsComponentTest, MirrorsStreamsWithTheirProcessCorkStateAndVolu
     changes.clear();
     player.end();
     EXPECT_TRUE(waitUntil([&] { return !hasStream(Direction::Playback, player.pid()); }));
-    EXPECT_GE(changes.size(), 1);
+    EXPECT_TRUE(waitUntil([&] { return !changes.isEmpty(); }));
     EXPECT_TRUE(hasStream(Direction::Recording, recorder.pid()));
 }
 
