@@ -37,7 +37,7 @@ TileOption lockStyleTile(const QString &label, LockPlayerStyle style)
 SliderRow *minutesSlider(const QString &title, Setting<double> &setting, double lower)
 {
     return new SliderRow(title, bindingOf(setting), lower, 30, 1,
-                         [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("m")); });
+                         SettingsValueText::inWholeUnits(QStringLiteral("m")));
 }
 
 } // namespace
@@ -74,7 +74,7 @@ LockScreenSettingsPage::LockScreenSettingsPage(AppModel &model, QWidget *parent)
     playing->addRow(new ToggleRow(QStringLiteral("Mostrar controle de volume"), bindingOf(preferences.lockShowVolume)));
     playing->addDivider();
     playing->addRow(new SliderRow(QStringLiteral("Ajuste de posição"), bindingOf(preferences.lockOffset), -150, 150, 10,
-                                  [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("px")); }));
+                                  SettingsValueText::inWholeUnits(QStringLiteral("px"))));
 
     addSectionLabel(QStringLiteral("Clima"));
     SettingsCard *weather = addCard();

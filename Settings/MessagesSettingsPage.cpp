@@ -68,7 +68,7 @@ void MessagesSettingsPage::addAlertsCard()
     card->addRow(new ToggleRow(QStringLiteral("Avisos de apps e scripts"), bindingOf(preferences.externalAlerts), alertsIcon));
     card->addDivider();
     card->addRow(new SliderRow(QStringLiteral("Duração"), bindingOf(preferences.externalDuration), 2, 15, 1,
-                               [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("s")); }));
+                               SettingsValueText::inWholeUnits(QStringLiteral("s"))));
     card->addDivider();
     ToggleRow::Options sound;
     sound.preview = [this] { m_model.sounds.play(Sounds::Kind::bottle); };

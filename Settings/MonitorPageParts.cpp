@@ -43,7 +43,7 @@ LowBatteryRows lowBatteryRows(Setting<bool> &warn, Setting<double> &threshold, S
     return LowBatteryRows{
         new ToggleRow(QStringLiteral("Avisar com bateria fraca"), bindingOf(warn)),
         new SliderRow(QStringLiteral("Limite de bateria fraca"), bindingOf(threshold), 5, 50, 5,
-                                  [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("%")); }),
+                                  SettingsValueText::inWholeUnits(QStringLiteral("%"))),
         new ToggleRow(QStringLiteral("Som com bateria fraca"), bindingOf(sound), std::move(soundOptions)),
     };
 }

@@ -103,7 +103,7 @@ NotificationsSettingsPage::NotificationsSettingsPage(AppModel &model, AppNotific
     card->addRow(new ToggleRow(QStringLiteral("Mensagens no notch"), bindingOf(preferences.appNotifications), messagesIcon));
     card->addDivider();
     card->addRow(new SliderRow(QStringLiteral("Duração"), bindingOf(preferences.notificationDuration), 2, 15, 1,
-                               [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("s")); }));
+                               SettingsValueText::inWholeUnits(QStringLiteral("s"))));
     card->addDivider();
     ToggleRow::Options hideContent;
     hideContent.hint = QStringLiteral("Mostra só o app e “Nova notificação”");

@@ -67,7 +67,7 @@ NowPlayingSettingsPage::NowPlayingSettingsPage(AppModel &model, QWidget *parent)
     card->addRow(new ToggleRow(QStringLiteral("Tocando agora"), bindingOf(preferences.nowPlayingEnabled), playing));
     card->addDivider();
     card->addRow(new SliderRow(QStringLiteral("Tempo depois de pausar"), bindingOf(preferences.idleDuration), 0, 15, 1,
-                               [](double value) { return SettingsValueText::wholeNumber(value, QStringLiteral("s")); }));
+                               SettingsValueText::inWholeUnits(QStringLiteral("s"))));
     card->addDivider();
     card->addRow(new TileSelector({waveformTile(QStringLiteral("Monocromático"), WaveformStyle::monochrome),
                                    waveformTile(QStringLiteral("Colorido"), WaveformStyle::colored),

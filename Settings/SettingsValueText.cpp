@@ -10,3 +10,8 @@ QString SettingsValueText::wholeNumber(double value, const QString &unit)
     // without converting it to an integer type, so no value overflows.
     return QString::number(std::trunc(value) + 0.0, 'f', 0) + unit;
 }
+
+std::function<QString(double)> SettingsValueText::inWholeUnits(const QString &unit)
+{
+    return [unit](double value) { return wholeNumber(value, unit); };
+}

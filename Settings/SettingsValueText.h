@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // The texts of the sliders' value pills.
 namespace SettingsValueText {
 
@@ -9,5 +11,8 @@ namespace SettingsValueText {
 // read "3s", -20 and "px" read "-20px". A value that is not a finite number
 // reads "–" and the unit.
 QString wholeNumber(double value, const QString &unit);
+
+// A slider's value text: `wholeNumber` with `unit`.
+std::function<QString(double)> inWholeUnits(const QString &unit);
 
 } // namespace SettingsValueText
