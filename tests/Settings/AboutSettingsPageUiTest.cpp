@@ -2,6 +2,7 @@
 #include "App/Updater.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "QtPrinters.h"
+#include "RowTitled.h"
 #include "Settings/AboutSettingsPage.h"
 #include "Settings/ActionRow.h"
 #include "Settings/SettingsControls.h"
@@ -36,20 +37,6 @@ TEST(AboutLastCheck, RelativeToNowInPortuguese)
         EXPECT_EQ(AboutSettingsPage::relativeText(date, now), text) << date.toString(Qt::ISODate).toStdString();
     EXPECT_EQ(AboutSettingsPage::lastCheckText(now.addSecs(-7200), now), QStringLiteral("Última verificação há 2 horas"));
     EXPECT_EQ(AboutSettingsPage::lastCheckText(std::nullopt, now), std::nullopt);
-}
-
-template <typename W>
-W *rowTitled(QWidget &page, const QString &title)
-{
-    for (QLabel *label : page.findChildren<QLabel *>()) {
-        if (label->text() == title) {
-            for (QWidget *up = label; up; up = up->parentWidget()) {
-                if (auto *row = qobject_cast<W *>(up))
-                    return row;
-            }
-        }
-    }
-    return nullptr;
 }
 
 QStringList texts(QWidget &page)

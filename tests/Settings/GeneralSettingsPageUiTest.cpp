@@ -3,6 +3,7 @@
 #include "Platform/Linux/JsonUserDefaults.h"
 #include "Platform/Linux/XdgLoginItems.h"
 #include "QtPrinters.h"
+#include "RowTitled.h"
 #include "Settings/ActionRow.h"
 #include "Settings/GeneralSettingsPage.h"
 #include "Settings/SettingsControls.h"
@@ -50,20 +51,6 @@ Services servicesWith(FakePlatform &p, UserDefaults &defaults, LoginItems &login
                     .bluetooth = p.bluetooth,
                     .sessionLock = p.sessionLock,
                     .loginItems = loginItems};
-}
-
-template <typename W>
-W *rowTitled(QWidget &page, const QString &title)
-{
-    for (QLabel *label : page.findChildren<QLabel *>()) {
-        if (label->text() == title) {
-            for (QWidget *up = label; up; up = up->parentWidget()) {
-                if (auto *row = qobject_cast<W *>(up))
-                    return row;
-            }
-        }
-    }
-    return nullptr;
 }
 
 QLabel *labelWithText(QWidget &page, const QString &text)

@@ -3,6 +3,7 @@
 #include "App/AppModel.h"
 #include "Platform/Fake/FakePlatform.h"
 #include "Platform/Linux/JsonUserDefaults.h"
+#include "RowTitled.h"
 #include "Settings/SettingsControls.h"
 
 #include <QAbstractButton>
@@ -60,14 +61,10 @@ protected:
     template <typename Row>
     Row *rowTitled(const QString &title) const
     {
-        for (Row *row : m_page->findChildren<Row *>()) {
-            for (const QLabel *label : row->template findChildren<QLabel *>()) {
-                if (label->text() == title)
-                    return row;
-            }
-        }
-        ADD_FAILURE() << "no row " << title.toStdString();
-        return nullptr;
+        Row *row = ::rowTitled<Row>(*m_page, title);
+        if (!row)
+            ADD_FAILURE() << "no row " << title.toStdString();
+        return row;
     }
 
     // Whether a label reading `text` is on screen.
