@@ -15,7 +15,7 @@ class AppModel;
 // banner, subject to the user's settings.
 class ExternalAlertListener {
 public:
-    static inline const QString name = AlertRequestNotification::name;
+    static inline const QString name = QString::fromLatin1(AlertRequestNotification::name);
     static constexpr int maximumTitleLength = 80;
     static constexpr int maximumBodyLength = 240;
 

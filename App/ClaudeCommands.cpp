@@ -142,7 +142,7 @@ int CommandLineTool::claudeHook()
         request.insert(QStringLiteral("app"), *app);
     else
         request.insert(QStringLiteral("title"), QStringLiteral("Claude Code"));
-    m_notifications.post(AlertRequestNotification::name, QString(), request);
+    m_notifications.post(QString::fromLatin1(AlertRequestNotification::name), QString(), request);
     return 0;
 }
 

@@ -12,47 +12,30 @@
 
 class QIODevice;
 class UserDefaults;
-class ProcessTree;
+class ProcessTable;
 
-// The `quib` commands: the same executable run with a command word does that
-// command's work, hands the result to the running app and exits without
-// starting the user interface.
+// The agent's command words (`quib claude-hook`, `quib claude-statusline`):
+// they read the agent's input and the app's defaults, hand the result to the
+// running app and exit without starting the user interface. They need Qt, so
+// they live in a library that `quib` loads only for them.
 class CommandLineTool {
 public:
-    static const QString usage;
     static const QString appIdentifier;
 
-    // The words of `quib notify`: options by request key, and the loose words
-    // in command-line order.
-    struct NotifyArguments {
-        QMap<QString, QString> options;
-        QStringList looseWords;
-    };
+    // Runs the command of the process arguments on this process's session
+    // bus, defaults and standard streams; returns its exit status.
+    static int runInProcess(int argc, char **argv);
 
-    // Runs the command named by the process arguments and ends the process
-    // with its exit status. Returns false, having done nothing, when the
-    // process is to start as the app.
-    static bool runIfNeeded(int argc, char **argv);
-
-    // True when the arguments after the program path name a command.
-    static bool isCommand(const QStringList &arguments);
-    static NotifyArguments parseNotifyArguments(const QStringList &arguments);
-
-    // The commands read standard input from `in`; the agent's commands also
-    // read the app's defaults and share the usage snapshot at `usagePath`.
-    CommandLineTool(DistributedNotifications &notifications, const ProcessTree &processes, UserDefaults &defaults, QIODevice &in, QTextStream &out,
+    // The commands read standard input from `in`, the app's defaults, and
+    // share the usage snapshot at `usagePath`.
+    CommandLineTool(DistributedNotifications &notifications, const ProcessTable &processes, UserDefaults &defaults, QIODevice &in, QTextStream &out,
                     QTextStream &err, QString usagePath = ClaudeUsageStore::defaultPath());
 
     // Dispatches the arguments after the program path; returns the exit status.
     int run(const QStringList &arguments);
-    // `quib notify`: 0 posted to the running app, 1 posted but the app is not
-    // running, 2 usage error.
-    int notify(const QStringList &arguments);
     // The nearest ancestor process that is a regular application other than
     // Quib itself.
     std::optional<QString> callingApp() const;
-    // Whether the app runs as another process.
-    bool quibIsRunning() const;
 
     // `quib claude-hook`: turns the agent's Stop and Notification hook input
     // into an alert request. Writes nothing; always exit status 0.
@@ -79,7 +62,7 @@ private:
     QJsonObject readInputObject();
 
     DistributedNotifications &m_notifications;
-    const ProcessTree &m_processes;
+    const ProcessTable &m_processes;
     UserDefaults &m_defaults;
     QIODevice &m_in;
     QTextStream &m_out;

@@ -2,12 +2,11 @@
 // it from whoever posts one.
 #include "Alerts/ExternalAlertListener.h"
 #include "App/AppModel.h"
-#include "App/CommandLineTool.h"
+#include "App/NotifyCommand.h"
 #include "FuzzSupport.h"
 #include "Platform/Fake/FakePlatform.h"
 
-#include <QBuffer>
-#include <QTextStream>
+#include <sstream>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -16,12 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static ExternalAlertListener listener(model);
     const QStringList strings = Fuzz::strings(data, size);
 
-    QBuffer in;
-    QString output;
-    QTextStream out(&output);
-    QTextStream err(&output);
-    CommandLineTool tool(platform.notifications, platform.workspace, platform.defaults, in, out, err, Fuzz::scratchFolder() + QStringLiteral("/usage.json"));
-    tool.notify(strings);
+    std::vector<std::string> words{"notify"};
+    for (const QString &string : strings)
+        words.push_back(string.toStdString());
+    std::ostringstream out;
+    // What it posts reaches the listener through the fake bus.
+    NotifyCommand(platform.sessionBus, platform.workspace, out, out).run(words);
 
     // The same strings as a request's keys and values, as any process on the
     // bus may post them.

@@ -12,6 +12,7 @@
 #include "Platform/Fake/FakePointer.h"
 #include "Platform/Fake/FakePowerSources.h"
 #include "Platform/Fake/FakeScreens.h"
+#include "Platform/Fake/FakeSessionBus.h"
 #include "Platform/Fake/FakeSessionLock.h"
 #include "Platform/Fake/FakeSoundPlayer.h"
 #include "Platform/Fake/FakeUpdateFramework.h"
@@ -26,6 +27,8 @@ struct FakePlatform {
     ManualScheduler scheduler;
     FakeUserDefaults defaults;
     FakeDistributedNotifications notifications;
+    // What the command words post reaches `notifications`.
+    FakeSessionBus sessionBus{notifications};
     FakeWorkspace workspace;
     FakeSoundPlayer soundPlayer;
     FakeAudioSystem audio;

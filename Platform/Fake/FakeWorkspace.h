@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/ProcessTable.h"
 #include "Platform/Workspace.h"
 
 #include <QHash>
@@ -9,8 +10,9 @@
 
 // A workspace described by a test: processes with their parents and
 // applications, installed applications with their icons, the frontmost one.
-// Records activations, launches and icon requests.
-class FakeWorkspace final : public Workspace {
+// Records activations, launches and icon requests. The same processes make
+// the command words' process table.
+class FakeWorkspace final : public Workspace, public ProcessTable {
 public:
     struct Process {
         qint64 parent = 0;
@@ -32,6 +34,16 @@ public:
         return found;
     }
     std::optional<RunningApplication> frontmostApplication() const override { return frontmost; }
+    std::optional<Application> application(long pid) const override
+    {
+        const auto running = runningApplication(pid);
+        return running ? std::optional<Application>(Application{running->bundleIdentifier.toStdString(), running->isRegular}) : std::nullopt;
+    }
+    std::optional<long> parent(long pid) const override
+    {
+        const auto found = parentProcessIdentifier(pid);
+        return found ? std::optional<long>(*found) : std::nullopt;
+    }
     std::optional<qint64> parentProcessIdentifier(qint64 pid) const override
     {
         const auto it = processes.constFind(pid);

@@ -1,5 +1,7 @@
 #include "Platform/Linux/DBusNotifications.h"
 
+#include "Platform/Linux/DBusSessionBus.h"
+
 #include "Support/Log.h"
 
 #include <QDBusArgument>
@@ -9,7 +11,7 @@
 #include <QDBusReply>
 #include <QDBusVariant>
 
-const QString DBusNotifications::objectPath = QStringLiteral("/com/brenvask/Quib");
+const QString DBusNotifications::objectPath = QString::fromLatin1(DBusSessionBus::objectPath);
 
 namespace {
 

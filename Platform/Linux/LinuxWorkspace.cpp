@@ -55,7 +55,12 @@ LinuxWorkspace::~LinuxWorkspace() = default;
 
 std::optional<Workspace::RunningApplication> LinuxWorkspace::runningApplication(qint64 pid) const
 {
-    return m_processes.runningApplication(pid);
+    if (pid <= 0)
+        return std::nullopt;
+    const auto entry = m_processes.entryForProcess(pid);
+    if (!entry)
+        return std::nullopt;
+    return RunningApplication{pid, QString::fromStdString(entry->id), QString::fromStdString(entry->name), entry->isRegular};
 }
 
 QList<Workspace::RunningApplication> LinuxWorkspace::runningApplications(const QString &bundleIdentifier) const
@@ -96,13 +101,13 @@ std::optional<qint64> LinuxWorkspace::processOf(quint32 window) const
 
 std::optional<qint64> LinuxWorkspace::parentProcessIdentifier(qint64 pid) const
 {
-    return m_processes.parentProcessIdentifier(pid);
+    return m_processes.parent(pid);
 }
 
 std::optional<QString> LinuxWorkspace::urlForApplication(const QString &bundleIdentifier) const
 {
-    if (const auto entry = m_processes.entry(bundleIdentifier); entry && !entry->path.isEmpty())
-        return entry->path;
+    if (const auto entry = m_processes.entry(bundleIdentifier.toStdString()); entry && !entry->path.empty())
+        return QString::fromStdString(entry->path);
     return std::nullopt;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Linux/LinuxProcessTree.h"
+#include "Platform/Linux/LinuxProcessTable.h"
 #include "Platform/Workspace.h"
 
 #include <QString>
@@ -10,7 +10,7 @@
 class XcbConnection;
 
 // Workspace on a Linux desktop: processes and their applications through
-// LinuxProcessTree, installed applications from the XDG desktop entries
+// LinuxProcessTable, installed applications from the XDG desktop entries
 // (through GIO), the active window from EWMH. Links open
 // through GIO with the application registered for their scheme. Without an X
 // display (`x11` null) there is no frontmost
@@ -43,7 +43,7 @@ public:
     static std::optional<QStringList> settingsPanelCommand(const QStringList &desktops, SettingsPanel panel);
 
 private:
-    LinuxProcessTree m_processes;
+    LinuxProcessTable m_processes;
     // The pid of a window, from _NET_WM_PID.
     std::optional<qint64> processOf(quint32 window) const;
 

@@ -2,6 +2,7 @@
 #include "Alerts/HUDController.h"
 #include "App/AppModel.h"
 #include "App/CommandLineTool.h"
+#include "App/NotifyCommand.h"
 #include "Platform/Fake/FakePlatform.h"
 
 #include <QBuffer>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sstream>
 
 namespace {
 
@@ -37,6 +39,14 @@ struct App {
     // Runs a `quib` command in this process; its post reaches the app.
     void runCommand(const QStringList &arguments, const QByteArray &input = {})
     {
+        if (arguments.value(0) == u"notify") {
+            std::vector<std::string> words;
+            for (const QString &argument : arguments)
+                words.push_back(argument.toStdString());
+            std::ostringstream out;
+            NotifyCommand(platform.sessionBus, platform.workspace, out, out).run(words);
+            return;
+        }
         QByteArray inputBytes = input;
         QBuffer in(&inputBytes);
         in.open(QIODevice::ReadOnly);

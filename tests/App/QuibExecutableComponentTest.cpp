@@ -1,5 +1,5 @@
 #include "Alerts/ExternalAlertListener.h"
-#include "App/CommandLineTool.h"
+#include "App/NotifyCommand.h"
 #include "Platform/Linux/DBusNotifications.h"
 #include "PrivateBus.h"
 #include "QtPrinters.h"
@@ -14,6 +14,7 @@
 namespace {
 
 const QString notRunningMessage = QStringLiteral("quib: o Quib não está aberto; o aviso não vai aparecer.\n");
+const QString usage = QString::fromUtf8(NotifyCommand::usage.data(), qsizetype(NotifyCommand::usage.size()));
 
 class QuibExecutableTest : public ::testing::Test {
 protected:
@@ -33,7 +34,7 @@ TEST_F(QuibExecutableTest, HelpAndUnknownCommands)
         const auto result = quib.run({QString::fromLatin1(word)});
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.out, CommandLineTool::usage + u'\n');
+        EXPECT_EQ(result.out, usage + u'\n');
         EXPECT_EQ(result.err, QString());
     }
     for (const QString &word : {QStringLiteral("frobnicate"), QString(), QStringLiteral("Notify"), QStringLiteral("-platform")}) {
@@ -42,7 +43,7 @@ TEST_F(QuibExecutableTest, HelpAndUnknownCommands)
         ASSERT_TRUE(result.finished);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, QString());
-        EXPECT_EQ(result.err, QStringLiteral("quib: comando desconhecido \"") + word + QStringLiteral("\"\n\n") + CommandLineTool::usage + u'\n');
+        EXPECT_EQ(result.err, QStringLiteral("quib: comando desconhecido \"") + word + QStringLiteral("\"\n\n") + usage + u'\n');
     }
 }
 
@@ -61,7 +62,7 @@ TEST_F(QuibExecutableTest, NotifyWithoutTheAppPostsAndExitsWithOne)
 
     const auto usageError = quib.run({QStringLiteral("notify"), QStringLiteral("--title")});
     EXPECT_EQ(usageError.exitCode, 2);
-    EXPECT_EQ(usageError.err, CommandLineTool::usage + u'\n');
+    EXPECT_EQ(usageError.err, usage + u'\n');
 }
 
 TEST_F(QuibExecutableTest, NotifyReachesTheRunningAppAndASecondLaunchEndsAtOnce)
@@ -112,7 +113,7 @@ TEST(QuibExecutableWithoutABus, CommandsSayOnlyTheirOwnMessage)
     };
     const QList<Command> commands{
         {"notify", {QStringLiteral("notify"), QStringLiteral("pronto")}, {}, 1, QString(), notRunningMessage},
-        {"notify usage error", {QStringLiteral("notify"), QStringLiteral("--body")}, {}, 2, QString(), CommandLineTool::usage + u'\n'},
+        {"notify usage error", {QStringLiteral("notify"), QStringLiteral("--body")}, {}, 2, QString(), usage + u'\n'},
         {"hook, Stop", {QStringLiteral("claude-hook")}, stop, 0, QString(), QString()},
         {"hook, Notification", {QStringLiteral("claude-hook")}, notification, 0, QString(), QString()},
         {"status line", {QStringLiteral("claude-statusline")}, statusLine, 0, QStringLiteral("Opus · 5h 12%\n"), QString()},

@@ -1,16 +1,15 @@
-#include "Platform/Linux/LinuxProcessTree.h"
+#include "Platform/Linux/LinuxProcessTable.h"
 #include "QtPrinters.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -18,7 +17,7 @@ namespace {
 
 // Desktop entries in a private XDG data folder, and a copy of `sleep` under
 // an application's program name.
-class LinuxProcessTreeTest : public ::testing::Test {
+class LinuxProcessTableTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -72,7 +71,7 @@ protected:
     }
 
     static inline QTemporaryDir *folder = nullptr;
-    const QString cache = path(QStringLiteral("cache/desktop-programs.json"));
+    const std::string cache = path(QStringLiteral("cache/desktop-programs.cache")).toStdString();
 
 private:
     QProcess m_child;
@@ -82,30 +81,35 @@ private:
 
 // The entries' programs are read from the cache while no folder of entries
 // changed: a cache that says otherwise is believed, until the folder changes.
-TEST_F(LinuxProcessTreeTest, ProgramsComeFromTheCacheUntilAnEntryFolderChanges)
+TEST_F(LinuxProcessTableTest, ProgramsComeFromTheCacheUntilAnEntryFolderChanges)
 {
     writeEntry(QStringLiteral("quibtreeapp.desktop"), QStringLiteral("Type=Application\nName=Tree App\nExec=%1\n").arg(program(QStringLiteral("quibtreeapp"))));
     writeEntry(QStringLiteral("quibtreeother.desktop"), QStringLiteral("Type=Application\nName=Other\nExec=quibtreeotherprogram\n"));
     const qint64 pid = start(QStringLiteral("quibtreeapp"));
 
-    ASSERT_EQ(LinuxProcessTree(cache).runningApplication(pid), (ProcessTree::RunningApplication{pid, QStringLiteral("quibtreeapp"), QStringLiteral("Tree App"), true}));
-    QFile written(cache);
+    const auto found = LinuxProcessTable(cache).entryForProcess(pid);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, (LinuxProcessTable::Entry{"quibtreeapp", path(QStringLiteral("data/applications/quibtreeapp.desktop")).toStdString(), "Tree App", true}));
+    EXPECT_EQ(LinuxProcessTable(cache).application(pid), (ProcessTable::Application{"quibtreeapp", true}));
+    QFile written(QString::fromStdString(cache));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    QJsonObject contents = QJsonDocument::fromJson(written.readAll()).object();
+    QList<QByteArray> lines = written.readAll().split('\n');
     written.close();
-    ASSERT_EQ(contents.value(QStringLiteral("programs")).toObject().value(QStringLiteral("quibtreeapp")).toString(), QStringLiteral("quibtreeapp"));
+    const auto programs = std::find_if(lines.begin(), lines.end(), [](const QByteArray &line) { return line.startsWith("Programs="); });
+    ASSERT_NE(programs, lines.end());
+    ASSERT_TRUE(programs->contains("quibtreeapp;quibtreeapp;")) << programs->constData();
 
-    contents.insert(QStringLiteral("programs"), QJsonObject{{QStringLiteral("quibtreeapp"), QStringLiteral("quibtreeother")}});
+    *programs = "Programs=quibtreeapp;quibtreeother;";
     ASSERT_TRUE(written.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    written.write(QJsonDocument(contents).toJson());
+    written.write(lines.join('\n'));
     written.close();
-    EXPECT_EQ(LinuxProcessTree(cache).runningApplication(pid)->bundleIdentifier, QStringLiteral("quibtreeother"));
+    EXPECT_EQ(LinuxProcessTable(cache).application(pid)->identifier, "quibtreeother");
 
     touchEntries();
-    EXPECT_EQ(LinuxProcessTree(cache).runningApplication(pid)->bundleIdentifier, QStringLiteral("quibtreeapp"));
+    EXPECT_EQ(LinuxProcessTable(cache).application(pid)->identifier, "quibtreeapp");
 }
 
-TEST_F(LinuxProcessTreeTest, EntriesAreFoundByIdAsTheDesktopListsThem)
+TEST_F(LinuxProcessTableTest, EntriesAreFoundByIdAsTheDesktopListsThem)
 {
     writeEntry(QStringLiteral("kde4/quibtreekde.desktop"), QStringLiteral("Type=Application\nName=In A Folder\nExec=true\n"));
     writeEntry(QStringLiteral("quibtreehidden.desktop"), QStringLiteral("Type=Application\nName=Hidden\nHidden=true\nExec=true\n"));
@@ -113,17 +117,17 @@ TEST_F(LinuxProcessTreeTest, EntriesAreFoundByIdAsTheDesktopListsThem)
     writeEntry(QStringLiteral("quibtreemissing.desktop"), QStringLiteral("Type=Application\nName=Missing\nTryExec=quib-no-such-program\nExec=true\n"));
     writeEntry(QStringLiteral("quibtreeterm.desktop"), QStringLiteral("Type=Application\nName=Console\nName[pt_BR]=Console BR\nTerminal=true\nExec=true\n"));
 
-    const LinuxProcessTree tree(cache);
-    const auto inFolder = tree.entry(QStringLiteral("kde4-quibtreekde"));
+    const LinuxProcessTable table(cache);
+    const auto inFolder = table.entry("kde4-quibtreekde");
     ASSERT_TRUE(inFolder);
-    EXPECT_EQ(inFolder->path, path(QStringLiteral("data/applications/kde4/quibtreekde.desktop")));
+    EXPECT_EQ(inFolder->path, path(QStringLiteral("data/applications/kde4/quibtreekde.desktop")).toStdString());
     EXPECT_TRUE(inFolder->isRegular);
-    EXPECT_EQ(tree.entry(QStringLiteral("quibtreehidden")), std::nullopt);
-    EXPECT_EQ(tree.entry(QStringLiteral("quibtreelink")), std::nullopt);
-    EXPECT_EQ(tree.entry(QStringLiteral("quibtreemissing")), std::nullopt);
-    EXPECT_EQ(tree.entry(QStringLiteral("quibtreenone")), std::nullopt);
-    const auto terminal = tree.entry(QStringLiteral("quibtreeterm"));
+    EXPECT_EQ(table.entry("quibtreehidden"), std::nullopt);
+    EXPECT_EQ(table.entry("quibtreelink"), std::nullopt);
+    EXPECT_EQ(table.entry("quibtreemissing"), std::nullopt);
+    EXPECT_EQ(table.entry("quibtreenone"), std::nullopt);
+    const auto terminal = table.entry("quibtreeterm");
     ASSERT_TRUE(terminal);
     EXPECT_FALSE(terminal->isRegular);
-    EXPECT_EQ(terminal->name, QStringLiteral("Console"));
+    EXPECT_EQ(terminal->name, "Console");
 }
