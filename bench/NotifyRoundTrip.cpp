@@ -1,19 +1,21 @@
 // Wall time of `quib notify` from process start to exit, against a running
 // app on a private session bus: what a script or a hook waits for. Beside it,
 // in pairs of runs, `dbus-send` posting the same signal: the least any
-// command can cost, and the command's peak memory.
+// command can cost. And the peak memory of both, measured by GNU time: a
+// child spawned from this process would count this process's own memory,
+// which the kernel charges to it until it runs the command.
 
 #include "PrivateBus.h"
 #include "QuibProcess.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -41,12 +43,10 @@ BENCHMARK(notifyRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterat
 
 struct Run {
     double milliseconds = 0;
-    long peakKilobytes = 0;
     bool succeeded = false;
 };
 
-// Runs `program` to its end in `environment`; its wall time and peak
-// resident memory from the kernel's accounting of the child.
+// Runs `program` to its end in `environment`; its wall time.
 Run spawn(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment)
 {
     std::vector<std::string> words{program.toStdString()};
@@ -76,12 +76,29 @@ Run spawn(const QString &program, const QStringList &arguments, const QProcessEn
     if (spawned != 0)
         return run;
     int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    waitpid(pid, &status, 0);
     run.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.peakKilobytes = usage.ru_maxrss;
     run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
+}
+
+// The largest peak resident memory of `program` over a few runs, in
+// megabytes, as GNU time reports it; 0 when it could not be measured.
+double peakMegabytes(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment)
+{
+    const QString time = QStandardPaths::findExecutable(QStringLiteral("time"), {QStringLiteral("/usr/bin")});
+    QTemporaryFile report;
+    if (time.isEmpty() || !report.open())
+        return 0;
+    long peak = 0;
+    for (int run = 0; run < 10; ++run) {
+        if (!spawn(time, QStringList{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), report.fileName(), program} + arguments, environment)
+                 .succeeded)
+            return 0;
+        report.seek(0);
+        peak = std::max(peak, report.readAll().trimmed().toLong());
+    }
+    return double(peak) / 1024.0;
 }
 
 double median(std::vector<double> values)
@@ -101,8 +118,6 @@ void notifyAgainstDbusSend(benchmark::State &state)
     std::vector<double> quibTimes;
     std::vector<double> sendTimes;
     std::vector<double> ratios;
-    long quibPeak = 0;
-    long sendPeak = 0;
     for (auto _ : state) {
         const Run command = spawn(QuibProcess::executable(), notify, quib->environment());
         const Run baseline = spawn(dbusSend, send, quib->environment());
@@ -113,14 +128,12 @@ void notifyAgainstDbusSend(benchmark::State &state)
         quibTimes.push_back(command.milliseconds);
         sendTimes.push_back(baseline.milliseconds);
         ratios.push_back(command.milliseconds / baseline.milliseconds);
-        quibPeak = std::max(quibPeak, command.peakKilobytes);
-        sendPeak = std::max(sendPeak, baseline.peakKilobytes);
     }
     state.counters["quib_median_ms"] = median(quibTimes);
     state.counters["dbus_send_median_ms"] = median(sendTimes);
     state.counters["median_ratio"] = median(ratios);
-    state.counters["quib_peak_MB"] = double(quibPeak) / 1024.0;
-    state.counters["dbus_send_peak_MB"] = double(sendPeak) / 1024.0;
+    state.counters["quib_peak_MB"] = peakMegabytes(QuibProcess::executable(), notify, quib->environment());
+    state.counters["dbus_send_peak_MB"] = peakMegabytes(dbusSend, send, quib->environment());
 }
 BENCHMARK(notifyAgainstDbusSend)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(60);
 
