@@ -4,7 +4,8 @@
 // /proc/<pid>/stat, all threads), its share of the minute, and the voluntary
 // and involuntary context switches of the app's threads (from
 // /proc/<pid>/task/*/status, threads that end during the minute left out),
-// each as a total and per second.
+// each as a total and per second, and the voluntary ones by thread name
+// ("voluntary_by_<name>"), which says whose wake-ups they are.
 
 #include "PrivateBus.h"
 #include "PrivateDisplay.h"
@@ -27,6 +28,7 @@ constexpr int settleSeconds = 5;
 constexpr int idleSeconds = 60;
 
 struct Switches {
+    QString thread;
     qint64 voluntary = 0;
     qint64 involuntary = 0;
 };
@@ -39,17 +41,19 @@ struct Usage {
 };
 
 // The switches of the threads alive at the end since the start (all of
-// theirs for a thread started in between). Those of threads that ended are
-// not counted.
-Switches switchesBetween(const Usage &before, const Usage &after)
+// theirs for a thread started in between), in total and the voluntary ones
+// by thread name. Those of threads that ended are not counted.
+std::pair<Switches, QHash<QString, qint64>> switchesBetween(const Usage &before, const Usage &after)
 {
     Switches total;
+    QHash<QString, qint64> byName;
     for (auto it = after.switches.constBegin(); it != after.switches.constEnd(); ++it) {
         const Switches start = before.switches.value(it.key());
         total.voluntary += it->voluntary - start.voluntary;
         total.involuntary += it->involuntary - start.involuntary;
+        byName[it->thread] += it->voluntary - start.voluntary;
     }
-    return total;
+    return {total, byName};
 }
 
 // utime and stime, fields 14 and 15 of /proc/<pid>/stat, counted after the
@@ -85,8 +89,10 @@ std::optional<Usage> usage(qint64 pid)
         QFile status(tasks.filePath(task + QStringLiteral("/status")));
         if (!status.open(QIODevice::ReadOnly))
             continue;
+        QFile name(tasks.filePath(task + QStringLiteral("/comm")));
+        const QString thread = name.open(QIODevice::ReadOnly) ? QString::fromUtf8(name.readAll()).trimmed() : QString();
         const QString text = QString::fromLatin1(status.readAll());
-        result.switches.insert(task, {voluntary.match(text).captured(1).toLongLong(), involuntary.match(text).captured(1).toLongLong()});
+        result.switches.insert(task, {thread, voluntary.match(text).captured(1).toLongLong(), involuntary.match(text).captured(1).toLongLong()});
     }
     return result;
 }
@@ -125,7 +131,7 @@ void idleCpu(benchmark::State &state)
         return;
     }
     const double cpu = after->cpuSeconds - before->cpuSeconds;
-    const Switches switches = switchesBetween(*before, *after);
+    const auto [switches, byName] = switchesBetween(*before, *after);
     const double voluntarySwitches = double(switches.voluntary);
     const double involuntarySwitches = double(switches.involuntary);
     state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000);
@@ -134,6 +140,10 @@ void idleCpu(benchmark::State &state)
     state.counters["voluntary_switches_per_s"] = benchmark::Counter(voluntarySwitches / elapsed);
     state.counters["involuntary_switches"] = benchmark::Counter(involuntarySwitches);
     state.counters["involuntary_switches_per_s"] = benchmark::Counter(involuntarySwitches / elapsed);
+    for (auto it = byName.constBegin(); it != byName.constEnd(); ++it) {
+        if (it.value() > 0)
+            state.counters["voluntary_by_" + it.key().toStdString()] = benchmark::Counter(double(it.value()));
+    }
 }
 BENCHMARK(idleCpu)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
