@@ -4,7 +4,6 @@
 #include "Platform/DistributedNotifications.h"
 
 #include <QJsonObject>
-#include <QMap>
 #include <QStringList>
 #include <QTextStream>
 
