@@ -6,9 +6,9 @@
 #include "Settings/CommandExample.h"
 #include "Settings/SettingsBinding.h"
 #include "Settings/SettingsControls.h"
-#include "Settings/SettingsValueText.h"
 #include "Settings/SettingsStyle.h"
 #include "Settings/SettingsText.h"
+#include "Settings/SettingsValueText.h"
 #include "Shared/SystemColors.h"
 
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "Settings/MonitorPageParts.h"
 
 #include "Settings/SettingsControls.h"
-#include "Settings/SettingsValueText.h"
 #include "Settings/SettingsPage.h"
 #include "Settings/SettingsText.h"
+#include "Settings/SettingsValueText.h"
 #include "Shared/Sounds.h"
 #include "Shared/SystemColors.h"
 #include "Shared/Typography.h"
@@ -43,7 +43,7 @@ LowBatteryRows lowBatteryRows(Setting<bool> &warn, Setting<double> &threshold, S
     return LowBatteryRows{
         new ToggleRow(QStringLiteral("Avisar com bateria fraca"), bindingOf(warn)),
         new SliderRow(QStringLiteral("Limite de bateria fraca"), bindingOf(threshold), 5, 50, 5,
-                                  SettingsValueText::inWholeUnits(QStringLiteral("%"))),
+                      SettingsValueText::inWholeUnits(QStringLiteral("%"))),
         new ToggleRow(QStringLiteral("Som com bateria fraca"), bindingOf(sound), std::move(soundOptions)),
     };
 }

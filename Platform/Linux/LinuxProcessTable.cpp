@@ -130,6 +130,17 @@ std::string cleanFolder(const std::string &path)
     return clean;
 }
 
+// An XDG base folder: `variable` when it names an absolute path, else
+// `underHome` in the home folder.
+std::string baseFolder(const char *variable, const char *underHome)
+{
+    const char *value = std::getenv(variable);
+    if (value && *value == '/')
+        return value;
+    const char *home = std::getenv("HOME");
+    return std::string(home ? home : "") + underHome;
+}
+
 // The folders of desktop entries as the XDG base directories name them, the
 // user's first.
 std::vector<std::string> entryRoots()
@@ -143,9 +154,7 @@ std::vector<std::string> entryRoots()
         if (std::find(roots.begin(), roots.end(), root) == roots.end())
             roots.push_back(root);
     };
-    const char *dataHome = std::getenv("XDG_DATA_HOME");
-    const char *home = std::getenv("HOME");
-    add(dataHome && *dataHome == '/' ? std::string(dataHome) : std::string(home ? home : "") + "/.local/share");
+    add(baseFolder("XDG_DATA_HOME", "/.local/share"));
     const char *dataDirs = std::getenv("XDG_DATA_DIRS");
     for (const std::string &folder : split(dataDirs && *dataDirs ? dataDirs : "/usr/local/share:/usr/share", ':'))
         add(folder);
@@ -200,10 +209,7 @@ void setStringList(GKeyFile *file, const char *key, const std::vector<std::strin
 
 std::string LinuxProcessTable::programCachePath()
 {
-    const char *cacheHome = std::getenv("XDG_CACHE_HOME");
-    const char *home = std::getenv("HOME");
-    const std::string folder = cacheHome && *cacheHome == '/' ? std::string(cacheHome) : std::string(home ? home : "") + "/.cache";
-    return folder + "/quib/desktop-programs.cache";
+    return baseFolder("XDG_CACHE_HOME", "/.cache") + "/quib/desktop-programs.cache";
 }
 
 std::optional<LinuxProcessTable::Entry> LinuxProcessTable::entry(const std::string &id) const
